@@ -1,0 +1,49 @@
+# Task runner. `make demo` and `make test` are the two commands the README starts with.
+SHELL := /bin/bash
+.DEFAULT_GOAL := help
+
+DEMO_OUT ?= $(CURDIR)/demo-output
+XPLANE ?=
+FUZZ_SECONDS ?= 60
+
+.PHONY: help deps test release demo bench fuzz install format clean
+
+help:
+	@echo "make demo    build, then run the plug-in in the headless host on the demo flight"
+	@echo "make test    build with sanitizers and run the whole test suite"
+	@echo "make bench   run the benchmarks (release build)"
+	@echo "make fuzz    run the settings-file fuzzer for FUZZ_SECONDS (default 60)"
+	@echo "make install XPLANE=/path/to/X-Plane   install the plug-in into a simulator"
+
+deps:
+	@scripts/install-deps.sh
+
+test: deps
+	cmake --preset dev
+	cmake --build --preset dev
+	ctest --preset dev
+
+release: deps
+	cmake --preset release
+	cmake --build --preset release
+
+demo: release
+	build/release/tools/plotwright-host/plotwright-host --out "$(DEMO_OUT)"
+
+bench: release
+	@for b in build/release/bench/*_bench; do echo "== $$b"; "$$b" || exit 1; done
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	scripts/run-fuzz.sh build/fuzz $(FUZZ_SECONDS)
+
+install: release
+	@if [ -z "$(XPLANE)" ]; then echo "usage: make install XPLANE=/path/to/X-Plane"; exit 2; fi
+	cmake --install build/release --prefix "$(XPLANE)"
+
+format:
+	clang-format -i $$(git ls-files '*.h' '*.cpp' '*.cc')
+
+clean:
+	rm -rf build

@@ -1,0 +1,40 @@
+#pragma once
+// The headless host: our stand-in for the simulator. It implements the plug-in API declared in
+// sdk/ and keeps all of its state in one process-wide instance, because the API is a set of
+// free C functions. Tests and the scenario runner drive it through the functions below.
+//
+// Choices where the simulator's behaviour is not documented are written down next to the
+// function concerned. The host is strict: misuse by a plug-in (an unknown handle, GL errors in a
+// draw, a system-path buffer contract it cannot keep) is recorded as a host error, which tests
+// check with hostErrors().
+
+#include <string>
+#include <vector>
+
+namespace xphost {
+
+// Forgets every dataref, menu, flight loop, widget, feature and error, and makes installRoot
+// the simulator's folder: creates installRoot/Resources/plugins/Plotwright/ and an empty
+// installRoot/Log.txt. The root must be an absolute path; it is stored with a trailing '/'.
+// Roots whose path (with separator and NUL) would not fit the 512 bytes the API promises to
+// callers are refused with a host error and leave the host without a root.
+void resetHost(const std::string &installRoot);
+
+// The simulator's folder, ending with '/'.
+const std::string &installRoot();
+// installRoot() + "Resources/plugins/Plotwright/".
+std::string pluginFolder();
+
+// What XPLMDebugString has written since resetHost (read back from Log.txt).
+std::string logText();
+std::string logPath();
+
+// Features switched on with XPLMEnableFeature.
+bool featureEnabled(const std::string &feature);
+
+// Host errors recorded since the last clear, oldest first. Each is also printed to stderr.
+const std::vector<std::string> &hostErrors();
+void clearHostErrors();
+void reportHostError(const std::string &message);
+
+} // namespace xphost

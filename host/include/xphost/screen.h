@@ -1,0 +1,47 @@
+#pragma once
+// The screen: an offscreen OpenGL compatibility-profile context (EGL on Mesa), drawn in the
+// widget library's coordinates (pixels, origin bottom left, y upward), and pictures of it.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "xphost/widgets.h"
+
+namespace xphost {
+
+// Screen size in pixels (default 1280 x 800). Changing it recreates the drawing surface.
+void setScreenSize(int width, int height);
+int screenWidth();
+int screenHeight();
+
+// True once an OpenGL context could be made current; false (with the reason) when EGL or
+// Mesa is missing.
+bool ensureGraphics(std::string *error = nullptr);
+
+// Clears the screen to the desktop colour and draws every visible root widget, back to front,
+// with its children. GL errors raised while a widget draws are host errors.
+void drawFrame();
+
+// RGBA pixels; row 0 is the top row of the picture.
+struct Image {
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint8_t> Rgba;
+    // The pixel at screen-style coordinates inside the picture: x from the left, y from the
+    // picture's bottom row upward.
+    const std::uint8_t *at(int x, int y) const;
+};
+
+// Draws a frame and reads back the whole screen, or one rectangle of it in global coordinates,
+// all four edges included (so a widget's picture is right - left + 1 pixels wide). A line drawn
+// at integer coordinate (x, y) lights the pixel (x, y): the projection puts integer coordinates
+// on pixel centres.
+Image captureScreen();
+Image captureRect(const WidgetRect &rect);
+Image captureWindow(XPWidgetID window);
+
+bool writePng(const Image &image, const std::string &path, std::string *error = nullptr);
+bool readPng(const std::string &path, Image *image, std::string *error = nullptr);
+
+} // namespace xphost

@@ -1,0 +1,68 @@
+#pragma once
+// The widget library as a user and a test see it: inspecting the widget tree, and mouse and
+// keyboard input made the way a person makes it. The XP* functions themselves are the API
+// declared in sdk/.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "XPWidgetDefs.h"
+
+namespace xphost {
+
+struct WidgetRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+};
+
+// Class of a custom widget (made with XPCreateCustomWidget).
+constexpr int kCustomWidgetClass = -1;
+
+bool isLiveWidget(XPWidgetID widget);
+std::size_t liveWidgetCount();
+// Root widgets from back to front (the front-most last).
+std::vector<XPWidgetID> rootWidgets();
+// Children in creation order.
+std::vector<XPWidgetID> childrenOf(XPWidgetID widget);
+XPWidgetID parentOf(XPWidgetID widget);
+int widgetClassOf(XPWidgetID widget);
+std::string descriptorOf(XPWidgetID widget);
+WidgetRect geometryOf(XPWidgetID widget);
+// The widget's own visibility flag (XPIsWidgetVisible also looks at the parents).
+bool isShown(XPWidgetID widget);
+
+// The root main window whose descriptor starts with `captionPrefix`; nullptr when none.
+XPWidgetID findWindow(const std::string &captionPrefix);
+// Descendants of `root` (depth first, creation order) whose descriptor equals `descriptor`,
+// optionally only of one class (pass -2 for any class).
+std::vector<XPWidgetID> findDescendants(XPWidgetID root, const std::string &descriptor,
+                                        int widgetClass = -2);
+// All descendants of `root`, depth first in creation order.
+std::vector<XPWidgetID> descendantsOf(XPWidgetID root);
+
+// Mouse input in global screen coordinates (y upward). A mouse-down goes to the front-most
+// visible widget under the pointer and up the chain until one takes it; that widget receives the
+// drags and the mouse-up wherever the pointer is. Returns whether any widget took the down.
+bool mouseDown(int x, int y);
+void mouseDrag(int x, int y);
+void mouseUp(int x, int y);
+// Down and up at one point.
+bool click(int x, int y);
+// A click at the centre of the widget's rectangle.
+bool clickWidget(XPWidgetID widget);
+// A click on the close box of a main window that has close boxes.
+bool clickCloseBox(XPWidgetID mainWindow);
+// Where the close box of a main window is drawn and clicked.
+WidgetRect closeBoxRect(XPWidgetID mainWindow);
+
+// Keyboard input goes to the text field that has the focus (taken by a click on it).
+XPWidgetID focusedWidget();
+// Types printable characters at the caret; '\b' deletes the character before the caret.
+void typeText(const std::string &text);
+// Selects the whole text of the focused field, so the next typing replaces it.
+void selectAllInFocusedField();
+
+} // namespace xphost

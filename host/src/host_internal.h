@@ -1,0 +1,18 @@
+#pragma once
+// What the parts of the host tell each other; not for plug-ins or tests.
+
+#include <string>
+
+namespace xphost::internal {
+
+// Each part forgets its state; called by resetHost in this order.
+void resetDataRefs();
+void resetMenus();
+void resetFlightLoop();
+void resetWidgets();
+void resetScreen();
+
+// The system path handed to plug-ins, "" until resetHost succeeded.
+const std::string &systemPath();
+
+} // namespace xphost::internal

@@ -1,0 +1,159 @@
+// The Plugins menu and the submenus plug-ins hang under it.
+#include "xphost/menus.h"
+
+#include <map>
+#include <memory>
+
+#include "host_internal.h"
+#include "xphost/host.h"
+
+namespace xphost {
+namespace {
+
+struct Menu {
+    std::string name;
+    std::vector<MenuItem> items;
+    XPLMMenuHandler_f handler = nullptr;
+    void *menuRef = nullptr;
+    Menu *parent = nullptr;
+    int parentItem = -1;
+};
+
+struct Menus {
+    std::unique_ptr<Menu> plugins;
+    std::map<const Menu *, std::unique_ptr<Menu>> created;
+};
+
+Menus &menus() {
+    static Menus instance;
+    return instance;
+}
+
+Menu *pluginsMenuObject() {
+    Menus &all = menus();
+    if (!all.plugins) {
+        all.plugins = std::make_unique<Menu>();
+        all.plugins->name = "Plugins";
+    }
+    return all.plugins.get();
+}
+
+Menu *liveMenu(XPLMMenuID id) {
+    if (id == nullptr) return nullptr;
+    if (id == pluginsMenuObject()) return pluginsMenuObject();
+    auto it = menus().created.find(static_cast<const Menu *>(id));
+    return it == menus().created.end() ? nullptr : it->second.get();
+}
+
+void destroyMenu(Menu *menu) {
+    // Submenus go with their parent.
+    for (MenuItem &item : menu->items)
+        if (Menu *sub = liveMenu(item.Submenu)) destroyMenu(sub);
+    if (Menu *parent = menu->parent) {
+        if (menu->parentItem >= 0 && menu->parentItem < static_cast<int>(parent->items.size()))
+            parent->items[static_cast<std::size_t>(menu->parentItem)].Submenu = nullptr;
+    }
+    menus().created.erase(menu);
+}
+
+} // namespace
+
+XPLMMenuID pluginsMenu() { return pluginsMenuObject(); }
+
+bool menuExists(XPLMMenuID menu) { return liveMenu(menu) != nullptr; }
+
+std::vector<MenuItem> menuItems(XPLMMenuID menu) {
+    Menu *m = liveMenu(menu);
+    return m == nullptr ? std::vector<MenuItem>{} : m->items;
+}
+
+std::string menuName(XPLMMenuID menu) {
+    Menu *m = liveMenu(menu);
+    return m == nullptr ? std::string{} : m->name;
+}
+
+std::size_t menuCount() { return 1 + menus().created.size(); }
+
+bool chooseMenuItem(const std::vector<std::string> &path, std::string *error) {
+    auto fail = [error](const std::string &why) {
+        if (error != nullptr) *error = why;
+        return false;
+    };
+    if (path.empty()) return fail("empty menu path");
+    Menu *menu = pluginsMenuObject();
+    for (std::size_t level = 0; level < path.size(); ++level) {
+        const MenuItem *found = nullptr;
+        for (const MenuItem &item : menu->items)
+            if (item.Name == path[level]) found = &item;
+        if (found == nullptr) {
+            std::string names;
+            for (const MenuItem &item : menu->items) names += " \"" + item.Name + "\"";
+            return fail("menu \"" + menu->name + "\" has no item \"" + path[level] +
+                        "\"; it has:" + (names.empty() ? " nothing" : names));
+        }
+        if (level + 1 < path.size()) {
+            Menu *sub = liveMenu(found->Submenu);
+            if (sub == nullptr) return fail("\"" + path[level] + "\" opens no submenu");
+            menu = sub;
+            continue;
+        }
+        if (menu->handler == nullptr) return fail("menu \"" + menu->name + "\" has no handler");
+        menu->handler(menu->menuRef, found->ItemRef);
+    }
+    return true;
+}
+
+namespace internal {
+void resetMenus() {
+    menus().created.clear();
+    menus().plugins.reset();
+}
+} // namespace internal
+
+} // namespace xphost
+
+using namespace xphost;
+
+XPLM_API XPLMMenuID XPLMFindPluginsMenu(void) { return pluginsMenuObject(); }
+
+XPLM_API int XPLMAppendMenuItem(XPLMMenuID inMenu, const char *inItemName, void *inItemRef,
+                                int /*inDeprecatedAndIgnored*/) {
+    Menu *menu = liveMenu(inMenu);
+    if (menu == nullptr || inItemName == nullptr) {
+        reportHostError("XPLMAppendMenuItem: unknown menu or null name");
+        return -1;
+    }
+    menu->items.push_back(MenuItem{inItemName, inItemRef, nullptr});
+    return static_cast<int>(menu->items.size()) - 1;
+}
+
+XPLM_API XPLMMenuID XPLMCreateMenu(const char *inName, XPLMMenuID inParentMenu, int inParentItem,
+                                   XPLMMenuHandler_f inHandler, void *inMenuRef) {
+    Menu *parent = liveMenu(inParentMenu);
+    if (inName == nullptr) return nullptr;
+    if (inParentMenu != nullptr &&
+        (parent == nullptr || inParentItem < 0 ||
+         inParentItem >= static_cast<int>(parent->items.size()))) {
+        reportHostError("XPLMCreateMenu: unknown parent menu or item");
+        return nullptr;
+    }
+    auto menu = std::make_unique<Menu>();
+    menu->name = inName;
+    menu->handler = inHandler;
+    menu->menuRef = inMenuRef;
+    menu->parent = parent;
+    menu->parentItem = inParentItem;
+    Menu *raw = menu.get();
+    menus().created.emplace(raw, std::move(menu));
+    if (parent != nullptr) parent->items[static_cast<std::size_t>(inParentItem)].Submenu = raw;
+    return raw;
+}
+
+XPLM_API void XPLMDestroyMenu(XPLMMenuID inMenuID) {
+    Menu *menu = liveMenu(inMenuID);
+    if (menu == nullptr || menu == pluginsMenuObject()) {
+        reportHostError("XPLMDestroyMenu: unknown menu");
+        return;
+    }
+    destroyMenu(menu);
+}

@@ -1,0 +1,118 @@
+// Loading a plug-in module the way the simulator does on Linux.
+#include "xphost/plugin_loader.h"
+
+#include <dlfcn.h>
+
+#include <cstring>
+
+namespace xphost {
+namespace {
+constexpr int kIdentityBufferSize = 256;
+
+template <typename Fn> bool resolve(void *handle, const char *name, Fn *out, std::string *error) {
+    dlerror();
+    void *symbol = dlsym(handle, name);
+    if (symbol == nullptr) {
+        if (error != nullptr) *error = std::string("the module has no entry point ") + name;
+        return false;
+    }
+    *out = reinterpret_cast<Fn>(symbol);
+    return true;
+}
+
+std::string terminatedText(const char *buffer, bool *terminated) {
+    const void *end = std::memchr(buffer, '\0', kIdentityBufferSize);
+    if (end == nullptr) {
+        *terminated = false;
+        return std::string(buffer, kIdentityBufferSize);
+    }
+    return std::string(buffer, static_cast<const char *>(end));
+}
+} // namespace
+
+PluginModule::~PluginModule() { unload(); }
+
+bool PluginModule::load(const std::string &path, std::string *error) {
+    unload();
+    // RTLD_LOCAL keeps the module's own symbols to itself; the simulator's functions it needs
+    // are bound from the host, which is already in the process.
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle_ == nullptr) {
+        const char *why = dlerror();
+        if (error != nullptr) *error = "cannot load " + path + ": " + (why ? why : "unknown error");
+        return false;
+    }
+    std::string missing;
+    const bool ok = resolve(handle_, "XPluginStart", &start_, &missing) &&
+                    resolve(handle_, "XPluginStop", &stop_, &missing) &&
+                    resolve(handle_, "XPluginEnable", &enable_, &missing) &&
+                    resolve(handle_, "XPluginDisable", &disable_, &missing) &&
+                    resolve(handle_, "XPluginReceiveMessage", &message_, &missing);
+    if (!ok) {
+        if (error != nullptr) *error = path + ": " + missing;
+        dlclose(handle_);
+        handle_ = nullptr;
+        return false;
+    }
+    return true;
+}
+
+int PluginModule::start() {
+    if (handle_ == nullptr || started_) return 0;
+    char name[kIdentityBufferSize] = {};
+    char signature[kIdentityBufferSize] = {};
+    char description[kIdentityBufferSize] = {};
+    // Fill with a marker so a missing terminator shows.
+    std::memset(name, 'x', sizeof name);
+    std::memset(signature, 'x', sizeof signature);
+    std::memset(description, 'x', sizeof description);
+    const int result = start_(name, signature, description);
+    bool terminated = true;
+    name_ = terminatedText(name, &terminated);
+    signature_ = terminatedText(signature, &terminated);
+    description_ = terminatedText(description, &terminated);
+    identityTerminated_ = terminated;
+    if (result != 1) return result;
+    started_ = true;
+    enable();
+    return result;
+}
+
+int PluginModule::enable() {
+    if (!started_) return 0;
+    const int result = enable_();
+    enabled_ = result == 1;
+    return result;
+}
+
+void PluginModule::disable() {
+    if (!enabled_) return;
+    disable_();
+    enabled_ = false;
+}
+
+void PluginModule::receiveMessage(XPLMPluginID from, int message, void *param) {
+    if (started_) message_(from, message, param);
+}
+
+void PluginModule::stop() {
+    if (!started_) return;
+    disable();
+    stop_();
+    started_ = false;
+}
+
+void PluginModule::unload() {
+    stop();
+    if (handle_ != nullptr) {
+        dlclose(handle_);
+        handle_ = nullptr;
+    }
+    start_ = nullptr;
+    stop_ = nullptr;
+    enable_ = nullptr;
+    disable_ = nullptr;
+    message_ = nullptr;
+}
+
+} // namespace xphost

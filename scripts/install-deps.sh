@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the demo need, if any is missing.
+# Uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang libclang-rt-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
+  libpng-dev libfreetype-dev fonts-dejavu-core
+  libmuparser-dev binutils
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

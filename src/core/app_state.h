@@ -1,0 +1,121 @@
+#pragma once
+// The one object that holds all plug-in state except the recorded samples. Created by
+// XPluginStart, deleted by XPluginStop, reached by every host callback through gAppState.
+
+#include <cstdint>
+
+#include "XPLMDataAccess.h"
+#include "XPLMMenus.h"
+#include "XPWidgetDefs.h"
+#include "config/config_entry.h"
+
+constexpr int kSetCount = 3;
+constexpr int kChannelCount = 8;
+constexpr int kChannelTotal = kSetCount * kChannelCount;
+constexpr int kTextSize = 255;       // every text held in the state, NUL included
+constexpr int kWidgetTextSize = 256; // every text read back from a widget
+constexpr int kStatColumns = 6;      // DataMin, DataMax, DataValue, ScaleMin, ScaleMax, ScaleValue
+constexpr int kTransportButtons = 11;
+
+// Third part of every window caption.
+extern const char kCreditText[];
+
+struct AppState {
+    XPLMMenuID MenuId;
+    int32_t PluginsMenuItem;
+    ConfigEntry ConfigEntryTable[kConfigEntryCount];
+    int32_t GraphWindowCreated;
+    int32_t SetupWindowCreated;
+    int32_t ScalingWindowCreated;
+    int32_t Recording;
+    int32_t Play;
+    int32_t Rewind;
+    int32_t CurrentSet;
+    char SettingsPath[kTextSize];
+
+    // Graph window.
+    XPWidgetID GraphWindowWidget;
+    XPWidgetID GraphWidget;
+    XPWidgetID GraphLegendCaption[kChannelCount];
+    // Record, Stop, Clear, Export, Go to start, Page back, Rewind, Pause, Play, Page forward,
+    // Go to end, left to right.
+    XPWidgetID GraphTransportButton[kTransportButtons];
+    XPWidgetID GraphPreviousSetButton;
+    XPWidgetID GraphSetCaption;
+    XPWidgetID GraphNextSetButton;
+
+    // Setup window.
+    XPWidgetID SetupWindowWidget;
+    XPWidgetID SetupPanel;
+    XPWidgetID SetupEnabledCheckBox[kChannelCount];
+    XPWidgetID SetupCheckDataRefButton[kChannelCount];
+    XPWidgetID SetupNameField[kChannelCount];
+    XPWidgetID SetupIndexField[kChannelCount];
+    XPWidgetID SetupScalingField[kChannelCount];
+    XPWidgetID SetupApplyButton;
+    XPWidgetID SetupCreateIniButton;
+    XPWidgetID SetupPreviousSetButton;
+    XPWidgetID SetupSetCaption;
+    XPWidgetID SetupNextSetButton;
+
+    // Scaling window.
+    XPWidgetID ScalingWindowWidget;
+    XPWidgetID ScalingPanel;
+    XPWidgetID ScalingNameCaption[kChannelCount];
+    XPWidgetID ScalingValueCaption[kStatColumns][kChannelCount]; // [statistic][channel]
+    XPWidgetID ScalingResetButton;
+    XPWidgetID ScalingPreviousSetButton;
+    XPWidgetID ScalingSetCaption;
+    XPWidgetID ScalingNextSetButton;
+
+    XPLMDataRef DataRefHandle[kSetCount][kChannelCount];
+    float Scaling[kSetCount][kChannelCount];
+    int32_t Enabled[kSetCount][kChannelCount]; // one contiguous block, handed whole to the graph
+    char VersionText[kTextSize];
+    char Name[kSetCount][kChannelCount][kTextSize];
+    int32_t Index[kSetCount][kChannelCount];
+    float DataMin[kChannelTotal];
+    float DataMax[kChannelTotal];
+    float DataValue[kChannelTotal];
+    float ScaleMin[kChannelTotal];
+    float ScaleMax[kChannelTotal];
+    float ScaleValue[kChannelTotal];
+    int32_t FullSizeWindow;
+
+    // Data sets (app_state.cpp).
+    void resetToDefaults();
+    void resolveDataRefs();
+    void resetStatistics();
+    void clearWidgetHandles();
+
+    // Menu (menu.cpp).
+    void onMenuItem(void *menuRef, void *itemRef);
+
+    // Sampling (sampling/).
+    float readChannel(int set, int channel);
+    float onFlightLoop(float elapsedSinceLastCall, float elapsedSinceLastFlightLoop, int counter,
+                       void *refcon);
+
+    // Graph window and the set switch shared by all three windows (windows/graph_window.cpp,
+    // windows/set_switch.cpp).
+    void buildGraphWindow(int left, int top, int width, int height);
+    int onGraphWindowMessage(XPWidgetMessage message, XPWidgetID widget, intptr_t param1,
+                             intptr_t param2);
+    void switchSet(int delta);
+    void refreshSetViews();
+
+    // Setup window (windows/setup_window.cpp).
+    void buildSetupWindow(int left, int top, int width, int height);
+    int onSetupWindowMessage(XPWidgetMessage message, XPWidgetID widget, intptr_t param1,
+                             intptr_t param2);
+    void reloadSetupRow(int channel);
+
+    // Scaling window (windows/scaling_window.cpp).
+    void buildScalingWindow(int left, int top, int width, int height);
+    int onScalingWindowMessage(XPWidgetMessage message, XPWidgetID widget, intptr_t param1,
+                               intptr_t param2);
+    void reloadScalingName(int channel);
+};
+
+// Set by XPluginStart, cleared by XPluginStop.
+extern AppState *gAppState;

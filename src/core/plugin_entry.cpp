@@ -1,0 +1,98 @@
+#include "core/plugin_entry.h"
+
+#include <cstring>
+#include <new>
+
+#include "XPLMPlugin.h"
+#include "XPLMProcessing.h"
+#include "XPLMUtilities.h"
+#include "XPWidgets.h"
+#include "config/config_reader.h"
+#include "core/app_state.h"
+#include "core/host_callbacks.h"
+#include "core/menu.h"
+#include "core/plugin_paths.h"
+
+const char kPluginName[] = "Plotwrite";
+const char kPluginSignature[] = "quillanhurst.projects.plotwrite";
+const char kPluginDescription[] = "A plug-in that show datarefs graphically.";
+
+namespace {
+constexpr float kFirstTickSeconds = 0.1f;
+const char kSettingsFileName[] = "Plotwright.ini";
+const char kVersionText[] = "v1.40";
+
+void buildSettingsPath(AppState &state) {
+    if (!buildPluginFilePath(state.SettingsPath, sizeof state.SettingsPath, kSettingsFileName))
+        XPLMDebugString("Plotwright - The path of Plotwright.ini is too long for the plug-in; "
+                        "the file is not read.\n");
+}
+
+void startSequence(AppState &state, char *outName, char *outSignature, char *outDescription) {
+    std::memcpy(outName, kPluginName, sizeof kPluginName);
+    std::memcpy(outSignature, kPluginSignature, sizeof kPluginSignature);
+    std::memcpy(outDescription, kPluginDescription, sizeof kPluginDescription);
+    buildSettingsPath(state);
+    buildPluginMenu(state);
+    XPLMRegisterFlightLoopCallback(flightLoopCallback, kFirstTickSeconds, nullptr);
+    state.GraphWindowCreated = 0;
+    state.SetupWindowCreated = 0;
+    state.ScalingWindowCreated = 0;
+    state.Recording = 0;
+    state.Play = 0;
+    state.Rewind = 0;
+    state.CurrentSet = 0;
+    state.resetToDefaults();
+    loadConfigFile(state);
+    state.resolveDataRefs();
+    std::memcpy(state.VersionText, kVersionText, sizeof kVersionText);
+    state.clearWidgetHandles();
+}
+
+void destroyWindow(int32_t &created, XPWidgetID window) {
+    if (created == 1) {
+        XPDestroyWidget(window, 1);
+        created = 0;
+    }
+}
+} // namespace
+
+PLOTWRIGHT_EXPORT int XPluginStart(char *outName, char *outSignature, char *outDescription) {
+#if defined(__APPLE__) && defined(XPLM200)
+    // Every path the plug-in builds is POSIX-style; ask for it before the first path is read.
+    XPLMEnableFeature("XPLM_USE_NATIVE_PATHS", 1);
+#endif
+    try {
+        gAppState = new AppState();
+        startSequence(*gAppState, outName, outSignature, outDescription);
+    } catch (...) {
+        // Without its state the plug-in cannot run; tell the simulator so instead of crashing.
+        if (gAppState != nullptr) {
+            XPLMUnregisterFlightLoopCallback(flightLoopCallback, nullptr);
+            if (gAppState->MenuId != nullptr) XPLMDestroyMenu(gAppState->MenuId);
+            delete gAppState;
+            gAppState = nullptr;
+        }
+        return 0;
+    }
+    return 1;
+}
+
+PLOTWRIGHT_EXPORT void XPluginStop(void) {
+    XPLMUnregisterFlightLoopCallback(flightLoopCallback, nullptr);
+    if (gAppState == nullptr) return;
+    AppState &state = *gAppState;
+    XPLMDestroyMenu(state.MenuId);
+    destroyWindow(state.GraphWindowCreated, state.GraphWindowWidget);
+    destroyWindow(state.SetupWindowCreated, state.SetupWindowWidget);
+    destroyWindow(state.ScalingWindowCreated, state.ScalingWindowWidget);
+    delete gAppState;
+    gAppState = nullptr;
+}
+
+PLOTWRIGHT_EXPORT int XPluginEnable(void) { return 1; }
+
+PLOTWRIGHT_EXPORT void XPluginDisable(void) {}
+
+PLOTWRIGHT_EXPORT void XPluginReceiveMessage(XPLMPluginID /*inFromWho*/, int /*inMessage*/,
+                                             void * /*inParam*/) {}
