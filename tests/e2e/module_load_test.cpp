@@ -1,0 +1,63 @@
+// The real module, loaded with dlopen as the simulator loads it: its identity, its menu and its
+// flight loop reach the host, it unloads cleanly and can be loaded and started again.
+#include <string>
+
+#include "support/host_fixture.h"
+#include "xphost/flight_loop.h"
+#include "xphost/host.h"
+#include "xphost/menus.h"
+#include "xphost/plugin_loader.h"
+
+namespace {
+using plotwright_test::HostTest;
+
+TEST_F(HostTest, RealModuleStartsRunsAndStops) {
+    xphost::PluginModule module;
+    std::string error;
+    ASSERT_TRUE(module.load(PLOTWRIGHT_MODULE_PATH, &error)) << error;
+    ASSERT_EQ(module.start(), 1);
+    EXPECT_TRUE(module.identityTerminated());
+    EXPECT_EQ(module.name(), "Plotwrite");
+    EXPECT_EQ(module.signature(), "quillanhurst.projects.plotwrite");
+    EXPECT_EQ(module.description(), "A plug-in that show datarefs graphically.");
+
+    const auto plugins = xphost::menuItems(xphost::pluginsMenu());
+    ASSERT_EQ(plugins.size(), 1u);
+    EXPECT_EQ(plugins[0].Name, "Plotwrite");
+    EXPECT_EQ(xphost::menuItems(plugins[0].Submenu).size(), 3u);
+    EXPECT_EQ(xphost::registeredFlightLoopCount(), 1u);
+    xphost::advanceSeconds(2.0);
+    EXPECT_EQ(xphost::flightLoopCallCount(), 191); // first at 0.10 s, then every 0.01 s
+
+    EXPECT_NE(xphost::logText().find("Plotwright - parsing setup file\n"), std::string::npos);
+
+    module.unload();
+    EXPECT_EQ(xphost::registeredFlightLoopCount(), 0u);
+    EXPECT_FALSE(xphost::menuExists(plugins[0].Submenu));
+
+    // The simulator may load the plug-in again in the same process (a plug-in reload).
+    ASSERT_TRUE(module.load(PLOTWRIGHT_MODULE_PATH, &error)) << error;
+    ASSERT_EQ(module.start(), 1);
+    EXPECT_EQ(xphost::registeredFlightLoopCount(), 1u);
+    module.unload();
+}
+
+TEST_F(HostTest, LoaderExplainsAModuleThatCannotBeLoaded) {
+    xphost::PluginModule module;
+    std::string error;
+    EXPECT_FALSE(module.load(root_ + "no-such-module.xpl", &error));
+    EXPECT_NE(error.find("cannot load"), std::string::npos) << error;
+    EXPECT_NE(error.find("no-such-module.xpl"), std::string::npos) << error;
+    EXPECT_FALSE(module.isLoaded());
+    EXPECT_EQ(module.start(), 0);
+}
+
+TEST_F(HostTest, LoaderRefusesAModuleWithoutAllEntryPoints) {
+    xphost::PluginModule module;
+    std::string error;
+    EXPECT_FALSE(module.load(INCOMPLETE_MODULE_PATH, &error));
+    EXPECT_NE(error.find("no entry point XPluginStop"), std::string::npos) << error;
+    EXPECT_FALSE(module.isLoaded());
+}
+
+} // namespace

@@ -1,0 +1,13 @@
+# Modules the loader tests load besides the real plug-in.
+add_library(incomplete_module MODULE "${CMAKE_CURRENT_SOURCE_DIR}/e2e/modules/incomplete_module.cpp")
+set_target_properties(incomplete_module PROPERTIES PREFIX "" SUFFIX ".xpl"
+  LIBRARY_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}/test-modules")
+if(TARGET module_load_test)
+  add_dependencies(module_load_test incomplete_module)
+  target_compile_definitions(module_load_test PRIVATE
+    INCOMPLETE_MODULE_PATH="$<TARGET_FILE:incomplete_module>")
+endif()
+if(TARGET module_symbols_test)
+  target_compile_definitions(module_symbols_test PRIVATE
+    SDK_HEADER_DIR="${PROJECT_SOURCE_DIR}/sdk/CHeaders")
+endif()
