@@ -1,27 +1,196 @@
-#include <cstdio>
+// The setup window: edits the names, indices, scaling factors and enabled flags of the current
+// data set's eight channels, checks names against the simulator, and writes the settings file.
 
+#include <cstdio>
+#include <cstring>
+
+#include "XPLMDataAccess.h"
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
+#include "config/config_writer.h"
 #include "core/app_state.h"
 #include "core/host_callbacks.h"
+#include "windows/child_widgets.h"
+#include "windows/widget_text.h"
 
-// Placeholder until the setup window lands: the main window with its caption and close box.
-void AppState::buildSetupWindow(int left, int top, int width, int height) {
-    char caption[3 * kTextSize];
-    std::snprintf(caption, sizeof caption, "%s %s %s", "DataRef Setup - Plotwright", VersionText,
-                  kCreditText);
-    SetupWindowWidget = XPCreateWidget(left, top, left + width, top - height, 1, caption, 1,
-                                       nullptr, xpWidgetClass_MainWindow);
-    XPSetWidgetProperty(SetupWindowWidget, xpProperty_MainWindowHasCloseBoxes, 1);
-    XPAddWidgetCallback(SetupWindowWidget, setupWindowCallback);
+namespace {
+const char kSetupTitle[] = "DataRef Setup - Plotwright";
+const char *const kColourNames[kChannelCount] = {"Red",  "Green",  "Blue",    "White",
+                                                 "Cyan", "Yellow", "Magenta", "Gray"};
+
+constexpr int kFirstRowOffset = 70;
+constexpr int kRowPitch = 30;
+constexpr int kRowHeight = 22;
+constexpr int kHeadingOffset = 40;
+constexpr int kFooterOffset = 320;
+// A name longer than this does not fit Name with its NUL.
+constexpr int kLongestName = kTextSize - 1;
+
+bool isValidSet(int set) { return set >= 0 && set < kSetCount; }
+bool isValidChannel(int channel) { return channel >= 0 && channel < kChannelCount; }
+
+int checkBoxState(XPWidgetID box) {
+    return XPGetWidgetProperty(box, xpProperty_ButtonState, nullptr) != 0 ? 1 : 0;
 }
 
-int AppState::onSetupWindowMessage(XPWidgetMessage message, XPWidgetID, intptr_t, intptr_t) {
+// Reads a name field. False when the text cannot be a channel's name because Name cannot hold
+// it: cutting it would silently store (and look up) a name the user never typed.
+bool readNameField(XPWidgetID field, char (&name)[kWidgetTextSize]) {
+    const bool whole = readWidgetText(field, name);
+    return whole && std::strlen(name) <= static_cast<std::size_t>(kLongestName);
+}
+
+float readScalingField(XPWidgetID field) {
+    char text[kWidgetTextSize];
+    readWidgetText(field, text);
+    return parseScalingText(text);
+}
+
+int32_t readIndexField(XPWidgetID field) {
+    char text[kWidgetTextSize];
+    readWidgetText(field, text);
+    return parseIndexText(text);
+}
+
+void storeName(char (&stored)[kTextSize], const char *name) {
+    std::size_t length = std::strlen(name);
+    if (length > static_cast<std::size_t>(kLongestName)) length = kLongestName;
+    std::memcpy(stored, name, length);
+    stored[length] = '\0';
+}
+
+// Looks the row's name up; only a name that resolves takes over the row's name, scaling factor
+// and enabled state. The handle records the lookup either way, as the sampler must stop reading
+// a dataref the user has just replaced by one that does not exist.
+void checkDataRef(AppState &state, int channel) {
+    const int set = state.CurrentSet;
+    char name[kWidgetTextSize];
+    const bool storable = readNameField(state.SetupNameField[channel], name);
+    XPLMDataRef found = storable ? XPLMFindDataRef(name) : nullptr;
+    state.DataRefHandle[set][channel] = found;
+    XPWidgetID box = state.SetupEnabledCheckBox[channel];
+    if (found == nullptr) {
+        XPSetWidgetProperty(box, xpProperty_ButtonState, 0);
+        return;
+    }
+    XPSetWidgetProperty(box, xpProperty_ButtonState, 1);
+    storeName(state.Name[set][channel], name);
+    state.Scaling[set][channel] = readScalingField(state.SetupScalingField[channel]);
+    state.Enabled[set][channel] = checkBoxState(box);
+}
+
+// Takes all eight rows over as typed, without looking the names up again: each channel keeps
+// reading the dataref it was last resolved to.
+void applyChanges(AppState &state) {
+    const int set = state.CurrentSet;
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+        char name[kWidgetTextSize];
+        if (readNameField(state.SetupNameField[channel], name))
+            storeName(state.Name[set][channel], name);
+        state.Index[set][channel] = readIndexField(state.SetupIndexField[channel]);
+        state.Scaling[set][channel] = readScalingField(state.SetupScalingField[channel]);
+        state.Enabled[set][channel] = checkBoxState(state.SetupEnabledCheckBox[channel]);
+    }
+}
+
+int rowTop(int top, int channel) { return top - kFirstRowOffset - kRowPitch * channel; }
+} // namespace
+
+void AppState::buildSetupWindow(int left, int top, int width, int height) {
+    const int right = left + width;
+    const int bottom = top - height;
+    const int set = isValidSet(CurrentSet) ? CurrentSet : 0;
+
+    char caption[3 * kTextSize];
+    std::snprintf(caption, sizeof caption, "%s %s %s", kSetupTitle, VersionText, kCreditText);
+    SetupWindowWidget = createMainWindow({left, top, right, bottom}, caption);
+    XPWidgetID window = SetupWindowWidget;
+    SetupPanel = createPanel({left + 10, top - 30, right - 10, bottom + 10}, window);
+
+    const int headingTop = top - kHeadingOffset;
+    const int headingBottom = headingTop - kRowHeight;
+    createCaption({left + 20, headingTop, left + 100, headingBottom}, "DataRef Enabled", window);
+    createCaption({left + 160, headingTop, left + 210, headingBottom}, "DataRef Name", window);
+    createCaption({left + 520, headingTop, left + 560, headingBottom}, "Index", window);
+    createCaption({left + 570, headingTop, left + 620, headingBottom}, "Scaling", window);
+    createCaption({left + 625, headingTop, left + 675, headingBottom}, "Colour", window);
+
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+        const int y = rowTop(top, channel);
+        const int yb = y - kRowHeight;
+        createCaption({left + 10, y, left + 30, yb}, formatInt(channel + 1).Text, window);
+        SetupEnabledCheckBox[channel] =
+            createCheckBox({left + 20, y, left + 42, yb}, Enabled[set][channel], window);
+        SetupCheckDataRefButton[channel] =
+            createPushButton({left + 50, y, left + 150, yb}, " Check DataRef", window);
+        SetupNameField[channel] =
+            createTextEntryField({left + 160, y, left + 510, yb}, Name[set][channel], window);
+        // The field refuses typing beyond what Name can hold.
+        XPSetWidgetProperty(SetupNameField[channel], xpProperty_MaxCharacters, kLongestName);
+        SetupIndexField[channel] = createTextEntryField(
+            {left + 520, y, left + 560, yb}, formatInt(Index[set][channel]).Text, window);
+        SetupScalingField[channel] = createTextEntryField(
+            {left + 570, y, left + 620, yb}, formatFloat(Scaling[set][channel]).Text, window);
+        createCaption({left + 625, y, left + 675, yb}, kColourNames[channel], window);
+    }
+
+    const int footerTop = top - kFooterOffset;
+    const int footerBottom = footerTop - kRowHeight;
+    SetupApplyButton = createPushButton({left + 50, footerTop, left + 140, footerBottom},
+                                        " Apply Changes", window);
+    SetupCreateIniButton = createPushButton({left + 150, footerTop, left + 250, footerBottom},
+                                            " Create INI File", window);
+    SetupPreviousSetButton = createPushButton({left + 420, footerTop, left + 500, footerBottom},
+                                              " Previous Set", window);
+    SetupSetCaption = createCaption({left + 510, footerTop, left + 530, footerBottom},
+                                    formatInt(set + 1).Text, window);
+    SetupNextSetButton =
+        createPushButton({left + 540, footerTop, left + 620, footerBottom}, " Next Set", window);
+
+    XPAddWidgetCallback(window, setupWindowCallback);
+}
+
+int AppState::onSetupWindowMessage(XPWidgetMessage message, XPWidgetID, intptr_t param1, intptr_t) {
     if (message == xpMessage_CloseButtonPushed) {
         XPHideWidget(SetupWindowWidget);
+        return 1;
+    }
+    if (message != xpMsg_PushButtonPressed) return 0;
+    XPWidgetID pressed = reinterpret_cast<XPWidgetID>(param1);
+    if (pressed == nullptr || !isValidSet(CurrentSet)) return 0;
+
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+        if (pressed == SetupCheckDataRefButton[channel]) {
+            checkDataRef(*this, channel);
+            return 1;
+        }
+    }
+    if (pressed == SetupPreviousSetButton) {
+        switchSet(-1);
+        return 1;
+    }
+    if (pressed == SetupNextSetButton) {
+        switchSet(+1);
+        return 1;
+    }
+    if (pressed == SetupApplyButton) {
+        applyChanges(*this);
+        return 1;
+    }
+    if (pressed == SetupCreateIniButton) {
+        writeConfigFile(*this);
         return 1;
     }
     return 0;
 }
 
-void AppState::reloadSetupRow(int) {}
+void AppState::reloadSetupRow(int channel) {
+    if (!isValidChannel(channel) || !isValidSet(CurrentSet)) return;
+    if (SetupNameField[channel] == nullptr) return; // window not built
+    const char *name = Name[CurrentSet][channel];
+    XPSetWidgetDescriptor(SetupNameField[channel], name);
+    XPSetWidgetProperty(SetupEnabledCheckBox[channel], xpProperty_ButtonState,
+                        XPLMFindDataRef(name) != nullptr ? 1 : 0);
+    setWidgetInt(SetupIndexField[channel], Index[CurrentSet][channel]);
+    setWidgetFloat(SetupScalingField[channel], Scaling[CurrentSet][channel]);
+}

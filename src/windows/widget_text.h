@@ -1,0 +1,43 @@
+#pragma once
+// Text that travels between the state and the windows' widgets: reading a widget's text safely,
+// writing numbers into a widget in the formats the settings file uses, and reading numbers back
+// from what a user typed.
+
+#include <cstdint>
+
+#include "XPWidgetDefs.h"
+
+// Reads the widget's text into out (outSize bytes) and always terminates it. The widget library
+// copies with strncpy semantics and leaves a text that fills the buffer unterminated; this
+// terminates it in the last byte. Returns true when the whole text fitted, false when it was cut
+// (or outSize is too small to hold anything). out is "" when the widget gives no text.
+bool readWidgetText(XPWidgetID widget, char *out, int outSize);
+
+template <int N> bool readWidgetText(XPWidgetID widget, char (&out)[N]) {
+    return readWidgetText(widget, out, N);
+}
+
+// A number as text, in a buffer of its own that needs no allocation.
+constexpr int kNumberTextSize = 64; // the largest float printed with "%f" takes 46 bytes
+struct NumberText {
+    char Text[kNumberTextSize];
+};
+NumberText formatInt(int value);     // "%d"
+NumberText formatFloat(float value); // "%f", the float widened to double
+
+// Makes value, formatted "%d", the widget's text.
+void setWidgetInt(XPWidgetID widget, int value);
+// Makes value, formatted "%f" (six decimals), the widget's text.
+void setWidgetFloat(XPWidgetID widget, float value);
+
+// An index typed by the user, read as atoi reads it (leading blanks, optional sign, decimal
+// digits; 0 for none), except that a number beyond the 32-bit range is held at its nearest end
+// instead of being undefined behaviour.
+int32_t parseIndexText(const char *text);
+
+// A scaling factor typed by the user: leading blanks skipped, then the longest prefix that forms
+// a decimal number with optional sign, fraction and exponent; 0 when there is none. For decimal
+// text this is what atof gives. Text that atof would read as infinity, not-a-number or a
+// hexadecimal number gives 0 here, so it cannot poison a recording; a number beyond the float
+// range is held at the largest float of its sign.
+float parseScalingText(const char *text);
