@@ -1,22 +1,74 @@
 #pragma once
 // Every recorded sample: three data sets of eight series of 32-bit floats, oldest first.
+//
+// A series grows in fixed-size blocks reached through a small directory of block pointers.
+// Filled blocks never move, so an append after ten hours of recording costs what it cost after
+// ten seconds (a doubling array would copy the whole recording in one tick), and the memory
+// held stays within one partly filled block per series of the payload.
 
 #include <cstddef>
+#include <functional>
+#include <memory>
+#include <vector>
 
 class SampleStore {
 public:
+    static constexpr int kSets = 3;
+    static constexpr int kChannels = 8;
+
+    // 16 KiB blocks: small enough to come from the allocator's fast path, large enough that
+    // the directory stays tiny (under 900 entries per series for ten hours).
+    static constexpr std::size_t kBlockShift = 12;
+    static constexpr std::size_t kBlockFloats = std::size_t{1} << kBlockShift;
+
+    using Block = std::unique_ptr<float[]>;
+    // Hands out one uninitialised block of kBlockFloats floats, or null when memory is short.
+    using BlockAllocator = std::function<Block()>;
+
     // Read-only, index access to one recorded series.
     class Series {
     public:
-        std::size_t size() const;
-        float operator[](std::size_t index) const;
+        std::size_t size() const { return size_; }
+        float operator[](std::size_t index) const {
+            return blocks_[index >> kBlockShift][index & (kBlockFloats - 1)];
+        }
+
+    private:
+        friend class SampleStore;
+        std::vector<Block> blocks_;
+        std::size_t size_ = 0;
     };
 
+    SampleStore();
+
+    // Appends values[k] (8 floats, channel 0 first) to series [set][k]. When memory runs out
+    // the whole sample is dropped, so the eight series of a set always keep one length.
     void appendSample(int set, const float *values);
     void clearSet(int set);
     std::size_t sampleCount(int set) const;
+    // Valid indices are 0 to sampleCount(set) - 1.
     const Series &series(int set, int channel) const;
+    // Writes the set to Plotwright<set + 1>.csv in the plug-in's folder; silent on failure.
     void exportSetCsv(int set) const;
+
+    // Samples of the set dropped for want of memory since it was last cleared.
+    std::size_t droppedSampleCount(int set) const;
+    // Bytes the store holds for the set's samples: blocks plus directories.
+    std::size_t bytesHeld(int set) const;
+
+    // Where blocks come from. Replaceable so that tests can make memory run out; an allocator
+    // that throws is treated like one that returns null.
+    BlockAllocator allocateBlock;
+
+    static Block defaultBlockAllocator();
+
+private:
+    static bool validSet(int set) { return set >= 0 && set < kSets; }
+    bool growSet(int set);
+
+    Series series_[kSets][kChannels];
+    std::size_t dropped_[kSets] = {};
+    Series empty_; // what series() hands out for an index outside the store
 };
 
 // The program-wide store, built when the library is loaded.

@@ -1,0 +1,266 @@
+// The export files: the "%f" text of every value (checked against the C library itself over
+// millions of values), the layout of the lines, and where the files go or do not go.
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "graph/csv_format.h"
+#include "graph/sample_store.h"
+#include "support/host_fixture.h"
+#include "xphost/host.h"
+
+namespace {
+
+using plotwright_test::fileExists;
+using plotwright_test::HostTest;
+using plotwright_test::readFile;
+using plotwright_test::writeFile;
+
+float floatFromBits(std::uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+std::string printfFixed(float value) {
+    char text[kMaxFixedFloatChars + 1];
+    std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
+    return text;
+}
+
+std::string fastFixed(float value) {
+    char text[kMaxFixedFloatChars];
+    char *end = writeFixedFloat(text, value);
+    return std::string(text, static_cast<std::size_t>(end - text));
+}
+
+// Compares and stops at the first few differences, so a fault does not flood the log.
+class FixedFloatMatchesPrintf : public ::testing::Test {
+protected:
+    void check(float value) {
+        const std::string expected = printfFixed(value);
+        const std::string actual = fastFixed(value);
+        if (expected == actual) return;
+        std::uint32_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        if (++mismatches_ <= 10) {
+            ADD_FAILURE() << "bits 0x" << std::hex << bits << ": printf gives '" << expected
+                          << "', export gives '" << actual << "'";
+        }
+    }
+    int mismatches_ = 0;
+};
+
+TEST_F(FixedFloatMatchesPrintf, SpecialValues) {
+    const float infinity = std::numeric_limits<float>::infinity();
+    const float specials[] = {
+        0.0f, -0.0f, infinity, -infinity, std::numeric_limits<float>::quiet_NaN(),
+        -std::numeric_limits<float>::quiet_NaN(), floatFromBits(0x7f800001u), // signalling
+        floatFromBits(0xffc12345u), FLT_MAX, -FLT_MAX, FLT_MIN, -FLT_MIN,
+        std::numeric_limits<float>::denorm_min(), -std::numeric_limits<float>::denorm_min(),
+        FLT_EPSILON, 1e-6f, -1e-6f, 5e-7f, -5e-7f, 4.9999999e-7f, 5.0000006e-7f, 1e-7f,
+        9.9999995e-7f, 0.9999995f, 0.99999994f, -0.9999995f, 999999.94f, 16777216.0f,
+        16777215.0f, 1e10f, -1e10f, 3.4e38f, 0.1f, 0.2f, 0.3f, -0.125f, 1.5f, 100.0f, 250.0f};
+    for (float value : specials) check(value);
+    EXPECT_EQ(fastFixed(-0.0f), "-0.000000");
+    EXPECT_EQ(fastFixed(-1e-9f), "-0.000000");
+    EXPECT_EQ(fastFixed(FLT_MAX), "340282346638528859811704183484516925440.000000");
+}
+
+// Halfway cases are the values with exactly seven binary fraction digits (odd multiples of
+// 1/128): "%f" rounds them half to even, and so must the export.
+TEST_F(FixedFloatMatchesPrintf, ExactTiesRoundHalfToEven) {
+    for (int numerator = -300000; numerator <= 300000; ++numerator) {
+        check(static_cast<float>(numerator) / 128.0f);
+    }
+    EXPECT_EQ(fastFixed(1.0f / 128.0f), "0.007812");
+    EXPECT_EQ(fastFixed(3.0f / 128.0f), "0.023438");
+}
+
+TEST_F(FixedFloatMatchesPrintf, EveryExponentAroundItsPowerOfTwo) {
+    for (std::uint32_t exponent = 0; exponent < 255; ++exponent) {
+        for (std::uint32_t mantissa : {0u, 1u, 2u, 0x400000u, 0x7ffffeu, 0x7fffffu}) {
+            const std::uint32_t bits = (exponent << 23) | mantissa;
+            check(floatFromBits(bits));
+            check(floatFromBits(bits | 0x80000000u));
+        }
+    }
+}
+
+TEST_F(FixedFloatMatchesPrintf, MillionsOfRandomBitPatterns) {
+    std::mt19937 random(20240611u);
+    for (int i = 0; i < 3000000; ++i) check(floatFromBits(random()));
+    // Magnitudes that recordings really hold, where every decimal shows.
+    std::uniform_real_distribution<float> everyday(-20000.0f, 20000.0f);
+    for (int i = 0; i < 1000000; ++i) check(everyday(random));
+    EXPECT_EQ(mismatches_, 0);
+}
+
+TEST(CsvRow, MatchesTheEightFieldPrintfFormat) {
+    std::mt19937 random(7u);
+    char row[kMaxCsvRowChars];
+    char expected[kMaxCsvRowChars + 1];
+    for (int i = 0; i < 20000; ++i) {
+        float values[kCsvRowValues];
+        for (float &value : values) value = floatFromBits(random());
+        if (i == 0) {
+            for (float &value : values) value = -FLT_MAX; // the longest row there is
+        }
+        char *end = writeCsvRow(row, values);
+        ASSERT_LE(static_cast<std::size_t>(end - row), kMaxCsvRowChars);
+        std::snprintf(expected, sizeof expected, "%f, %f, %f, %f, %f, %f, %f, %f\n",
+                      double(values[0]), double(values[1]), double(values[2]),
+                      double(values[3]), double(values[4]), double(values[5]),
+                      double(values[6]), double(values[7]));
+        ASSERT_EQ(std::string(row, static_cast<std::size_t>(end - row)), std::string(expected)) << "row " << i;
+    }
+}
+
+class CsvExport : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        store_ = std::make_unique<SampleStore>();
+    }
+    std::string exportPath(int set) const {
+        return pluginDir_ + "Plotwright" + std::to_string(set + 1) + ".csv";
+    }
+    std::unique_ptr<SampleStore> store_;
+};
+
+TEST_F(CsvExport, WritesTheDocumentedLine) {
+    const float first[8] = {1.5f, -2.0f, 0.0f, 0.25f, 100.0f, -0.125f, 3.0f, 250.0f};
+    const float second[8] = {0.1f, 0.1f, 0.1f, 0.1f, 0.1f, 0.1f, 0.1f, 0.1f};
+    store_->appendSample(0, first);
+    store_->appendSample(0, second);
+    store_->exportSetCsv(0);
+    EXPECT_EQ(readFile(exportPath(0)),
+              "1.500000, -2.000000, 0.000000, 0.250000, 100.000000, -0.125000, 3.000000, "
+              "250.000000\n"
+              "0.100000, 0.100000, 0.100000, 0.100000, 0.100000, 0.100000, 0.100000, "
+              "0.100000\n");
+    // The export reads the store and leaves it as it was.
+    EXPECT_EQ(store_->sampleCount(0), 2u);
+}
+
+TEST_F(CsvExport, EverySampleInOrderAcrossBlocksAndChunks) {
+    std::mt19937 random(99u);
+    std::string expected;
+    char line[kMaxCsvRowChars + 1];
+    const std::size_t count = 2 * SampleStore::kBlockFloats + 17;
+    for (std::size_t i = 0; i < count; ++i) {
+        float values[8];
+        for (float &value : values) value = floatFromBits(random());
+        store_->appendSample(1, values);
+        std::snprintf(line, sizeof line, "%f, %f, %f, %f, %f, %f, %f, %f\n", double(values[0]),
+                      double(values[1]), double(values[2]), double(values[3]),
+                      double(values[4]), double(values[5]), double(values[6]),
+                      double(values[7]));
+        expected += line;
+    }
+    store_->exportSetCsv(1);
+    const std::string written = readFile(exportPath(1));
+    EXPECT_EQ(written.size(), expected.size());
+    EXPECT_TRUE(written == expected) << "the export differs from printf's text";
+}
+
+TEST_F(CsvExport, EachSetGoesToItsOwnFile) {
+    const float values[8] = {2, 2, 2, 2, 2, 2, 2, 2};
+    store_->appendSample(2, values);
+    store_->exportSetCsv(2);
+    EXPECT_TRUE(fileExists(exportPath(2)));
+    EXPECT_FALSE(fileExists(exportPath(0)));
+    EXPECT_FALSE(fileExists(exportPath(1)));
+    EXPECT_EQ(readFile(exportPath(2)).substr(0, 9), "2.000000,");
+
+    store_->exportSetCsv(0);
+    EXPECT_TRUE(fileExists(exportPath(0)));
+    EXPECT_EQ(readFile(exportPath(0)), "");
+}
+
+TEST_F(CsvExport, AnEmptySetGivesAZeroByteFileAndASecondExportReplacesTheFirst) {
+    writeFile(exportPath(1), "left over from an earlier run\n");
+    store_->exportSetCsv(1);
+    ASSERT_TRUE(fileExists(exportPath(1)));
+    EXPECT_EQ(std::filesystem::file_size(exportPath(1)), 0u);
+
+    const float many[8] = {1, 1, 1, 1, 1, 1, 1, 1};
+    for (int i = 0; i < 3; ++i) store_->appendSample(1, many);
+    store_->exportSetCsv(1);
+    store_->clearSet(1);
+    const float one[8] = {5, 5, 5, 5, 5, 5, 5, 5};
+    store_->appendSample(1, one);
+    store_->exportSetCsv(1);
+    EXPECT_EQ(readFile(exportPath(1)), "5.000000, 5.000000, 5.000000, 5.000000, 5.000000, "
+                                       "5.000000, 5.000000, 5.000000\n");
+}
+
+TEST_F(CsvExport, AFolderThatCannotBeWrittenExportsNothingSilently) {
+    // A file where the plug-in's folder should be: no file below it can be opened, even for
+    // a test run with every permission.
+    std::filesystem::remove_all(pluginDir_);
+    writeFile(root_ + "Resources/plugins/Plotwright", "not a folder");
+    const float values[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    store_->appendSample(0, values);
+    store_->exportSetCsv(0);
+    EXPECT_EQ(readFile(root_ + "Resources/plugins/Plotwright"), "not a folder");
+    EXPECT_EQ(store_->sampleCount(0), 1u);
+}
+
+// The export path is built in a buffer of the platform's path length (260 bytes with the
+// terminator). A longer simulator folder must not overflow it: the export then writes nothing,
+// as for a file that cannot be opened.
+class CsvExportLongFolder : public CsvExport {
+protected:
+    // A simulator folder of exactly `length` characters, trailing separator included.
+    std::string makeRootOfLength(std::size_t length) {
+        const std::string base = root_ + "deep/";
+        EXPECT_LT(base.size() + 2, length) << "the test folder is already too long";
+        // Folder names of at most 100 characters, within every file system's limit.
+        std::string root = base;
+        while (root.size() < length) {
+            const std::size_t left = length - root.size();
+            const std::size_t name = left - 1 > 100 ? 50 : left - 1;
+            root += std::string(name, 'x') + "/";
+        }
+        EXPECT_EQ(root.size(), length);
+        return root;
+    }
+    // "Resources/plugins/Plotwright/Plotwright1.csv" below the simulator folder.
+    static constexpr std::size_t kPathBelowRoot = 44;
+};
+
+TEST_F(CsvExportLongFolder, APathOfExactly259CharactersIsWritten) {
+    const std::string root = makeRootOfLength(259 - kPathBelowRoot);
+    xphost::resetHost(root);
+    const float values[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    store_->appendSample(0, values);
+    store_->exportSetCsv(0);
+    const std::string path = xphost::pluginFolder() + "Plotwright1.csv";
+    ASSERT_EQ(path.size(), 259u);
+    EXPECT_EQ(readFile(path).substr(0, 9), "1.000000,");
+}
+
+TEST_F(CsvExportLongFolder, ALongerPathExportsNothing) {
+    for (std::size_t length : {260 - kPathBelowRoot, std::size_t{400}}) {
+        const std::string root = makeRootOfLength(length);
+        xphost::resetHost(root);
+        const float values[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+        store_->appendSample(0, values);
+        store_->exportSetCsv(0);
+        EXPECT_FALSE(fileExists(xphost::pluginFolder() + "Plotwright1.csv")) << length;
+        EXPECT_TRUE(std::filesystem::is_empty(xphost::pluginFolder())) << length;
+    }
+}
+
+} // namespace
