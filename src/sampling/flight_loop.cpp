@@ -1,4 +1,123 @@
-#include "core/app_state.h"
+// The tick: play and rewind, the setup window's check boxes into Enabled, one scaled sample per
+// data set while recording, the statistics of all 24 channels, and the scaling window's values.
+// Runs 100 times a second on the simulator's thread; it allocates nothing.
 
-// Placeholder until the sampler lands: keeps the 0.01 s rhythm and does nothing else.
-float AppState::onFlightLoop(float, float, int, void *) { return 0.01f; }
+#include <cfloat>
+#include <cmath>
+
+#include "XPStandardWidgets.h"
+#include "XPWidgets.h"
+#include "core/app_state.h"
+#include "graph/graph_widget.h"
+#include "graph/position_math.h"
+#include "sampling/channel_statistics.h"
+#include "sampling/decimal_text.h"
+
+namespace {
+constexpr float kNextTickSeconds = 0.01f;
+
+// A typed factor beyond the float range becomes an infinity, as IEEE narrowing would give,
+// without the undefined conversion.
+float narrowToFloat(double value) {
+    if (value > FLT_MAX) return INFINITY;
+    if (value < -FLT_MAX) return -INFINITY;
+    return static_cast<float>(value);
+}
+
+float readScalingField(XPWidgetID field) {
+    char text[kWidgetTextSize];
+    const int reported = XPGetWidgetDescriptor(field, text, kWidgetTextSize);
+    // A text as long as the buffer arrives without its NUL; never read beyond what was written.
+    std::size_t length = reported < 0 ? 0 : static_cast<std::size_t>(reported);
+    if (length > sizeof text) length = sizeof text;
+    return narrowToFloat(parseLeadingDecimal(text, length));
+}
+
+// The sampler's settings of the set, the sample and the request, in that fixed order: the
+// widget appends while handling the last of them, so `sample` may live in the tick's frame.
+void handOverSample(XPWidgetID graph, int set, const float *sample) {
+    XPSetWidgetProperty(graph, graphProp_CurrentSet, set);
+    XPSetWidgetProperty(graph, graphProp_Sample, reinterpret_cast<intptr_t>(sample));
+    XPSetWidgetProperty(graph, graphProp_SampleReady, 1);
+}
+
+void moveForPlay(AppState &state, XPWidgetID graph) {
+    intptr_t position = saturatingAdd(XPGetWidgetProperty(graph, graphProp_Position, nullptr), 1);
+    const intptr_t maxPosition = XPGetWidgetProperty(graph, graphProp_MaxPosition, nullptr);
+    if (position > maxPosition) {
+        position = maxPosition;
+        state.Play = 0;
+    }
+    XPSetWidgetProperty(graph, graphProp_Position, position);
+}
+
+void moveForRewind(AppState &state, XPWidgetID graph) {
+    intptr_t position =
+        saturatingSubtract(XPGetWidgetProperty(graph, graphProp_Position, nullptr), 1);
+    const intptr_t minPosition = XPGetWidgetProperty(graph, graphProp_MinPosition, nullptr);
+    if (position < minPosition) {
+        position = minPosition;
+        state.Rewind = 0;
+    }
+    XPSetWidgetProperty(graph, graphProp_Position, position);
+}
+} // namespace
+
+float AppState::onFlightLoop(float, float, int, void *) {
+    XPWidgetID graph = GraphWidget;
+
+    // Before the graph window exists there is no widget to ask; the set is then the first.
+    intptr_t shownSet =
+        graph != nullptr ? XPGetWidgetProperty(graph, graphProp_CurrentSet, nullptr) : 0;
+    if (shownSet < 0) shownSet = 0;
+    if (shownSet > kSetCount - 1) shownSet = kSetCount - 1;
+    CurrentSet = static_cast<int32_t>(shownSet);
+
+    if (Play != 0 && graph != nullptr) moveForPlay(*this, graph);
+    if (Rewind != 0 && graph != nullptr) moveForRewind(*this, graph);
+
+    if (SetupWindowCreated != 0) {
+        for (int channel = 0; channel < kChannelCount; ++channel)
+            Enabled[CurrentSet][channel] = static_cast<int32_t>(XPGetWidgetProperty(
+                SetupEnabledCheckBox[channel], xpProperty_ButtonState, nullptr));
+    }
+
+    if (graph != nullptr)
+        XPSetWidgetProperty(graph, graphProp_Enabled, reinterpret_cast<intptr_t>(&Enabled[0][0]));
+
+    if (GraphWindowCreated != 0 && Recording != 0 && graph != nullptr) {
+        for (int set = 0; set < kSetCount; ++set) {
+            float sample[kChannelCount] = {};
+            for (int channel = 0; channel < kChannelCount; ++channel) {
+                const float value = readChannel(set, channel);
+                // The current set's field applies to this very sample, as typed.
+                if (SetupWindowCreated != 0)
+                    Scaling[CurrentSet][channel] = readScalingField(SetupScalingField[channel]);
+                sample[channel] = Scaling[set][channel] * value;
+            }
+            handOverSample(graph, set, sample);
+        }
+    }
+
+    if (graph != nullptr) XPSetWidgetProperty(graph, graphProp_CurrentSet, CurrentSet);
+
+    for (int set = 0; set < kSetCount; ++set)
+        for (int channel = 0; channel < kChannelCount; ++channel)
+            updateChannelStatistics(*this, set * kChannelCount + channel,
+                                    readChannel(set, channel));
+
+    if (ScalingWindowCreated != 0) {
+        const float *const columns[kStatColumns] = {DataMin,  DataMax,  DataValue,
+                                                    ScaleMin, ScaleMax, ScaleValue};
+        char text[kWidgetTextSize];
+        const int first = CurrentSet * kChannelCount;
+        for (int row = 0; row < kChannelCount; ++row) {
+            for (int column = 0; column < kStatColumns; ++column) {
+                formatStatistic(text, sizeof text, columns[column][first + row]);
+                XPSetWidgetDescriptor(ScalingValueCaption[column][row], text);
+            }
+        }
+    }
+
+    return kNextTickSeconds;
+}

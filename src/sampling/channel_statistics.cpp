@@ -1,0 +1,30 @@
+#include "sampling/channel_statistics.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "core/app_state.h"
+
+float truncateToThousandths(float raw) {
+    return static_cast<float>(std::trunc(static_cast<double>(raw) * 1000.0) / 1000.0);
+}
+
+float scaleForTop(float value) {
+    if (value == 0.0f) return 0.0f;
+    return static_cast<float>(250.0 / std::fabs(static_cast<double>(value)));
+}
+
+void updateChannelStatistics(AppState &state, int stat, float raw) {
+    if (raw < state.DataMin[stat]) state.DataMin[stat] = raw;
+    if (raw > state.DataMax[stat]) state.DataMax[stat] = raw;
+    const float value = truncateToThousandths(raw);
+    state.DataValue[stat] = value;
+    const float scale = scaleForTop(value);
+    state.ScaleValue[stat] = scale;
+    if (scale < state.ScaleMin[stat]) state.ScaleMin[stat] = scale;
+    if (scale > state.ScaleMax[stat]) state.ScaleMax[stat] = scale;
+}
+
+int formatStatistic(char *out, std::size_t size, float value) {
+    return std::snprintf(out, size, "%10.3f", static_cast<double>(value));
+}
