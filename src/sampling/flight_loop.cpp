@@ -2,35 +2,23 @@
 // data set while recording, the statistics of all 24 channels, and the scaling window's values.
 // Runs 100 times a second on the simulator's thread; it allocates nothing.
 
-#include <cfloat>
-#include <cmath>
-
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
 #include "core/app_state.h"
 #include "graph/graph_widget.h"
 #include "graph/position_math.h"
 #include "sampling/channel_statistics.h"
-#include "sampling/decimal_text.h"
+#include "windows/widget_text.h"
 
 namespace {
 constexpr float kNextTickSeconds = 0.01f;
 
-// A typed factor beyond the float range becomes an infinity, as IEEE narrowing would give,
-// without the undefined conversion.
-float narrowToFloat(double value) {
-    if (value > FLT_MAX) return INFINITY;
-    if (value < -FLT_MAX) return -INFINITY;
-    return static_cast<float>(value);
-}
-
+// The field's text as the setup window's own Apply Changes reads it, so a typed factor means
+// the same on both roads; the read never runs past a full, unterminated buffer.
 float readScalingField(XPWidgetID field) {
     char text[kWidgetTextSize];
-    const int reported = XPGetWidgetDescriptor(field, text, kWidgetTextSize);
-    // A text as long as the buffer arrives without its NUL; never read beyond what was written.
-    std::size_t length = reported < 0 ? 0 : static_cast<std::size_t>(reported);
-    if (length > sizeof text) length = sizeof text;
-    return narrowToFloat(parseLeadingDecimal(text, length));
+    readWidgetText(field, text);
+    return parseScalingText(text);
 }
 
 // The sampler's settings of the set, the sample and the request, in that fixed order: the
