@@ -2,22 +2,75 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
 
+namespace {
+
+constexpr std::uint64_t kMillion = 1000000;
+
+// The exact "%f" text of a float, computed in integers. A float is M * 2^E with M below 2^24,
+// so its integer part and its fraction times one million fit in 64 bits as long as E is at
+// most 39; the fraction is then rounded half to even on its exact remainder, as printf rounds
+// the exact binary value. Returns null for magnitudes beyond that (2^63 and up), which the
+// caller hands to the standard library.
+char *writeFixedFloatExact(char *out, float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const std::uint32_t biasedExponent = (bits >> 23) & 0xFFu;
+    const std::uint64_t fieldMantissa = bits & 0x7FFFFFu;
+    const std::uint64_t mantissa =
+        biasedExponent == 0 ? fieldMantissa : (fieldMantissa | (std::uint64_t{1} << 23));
+    const int exponent = (biasedExponent == 0 ? 1 : static_cast<int>(biasedExponent)) - 150;
+    if (exponent > 39) return nullptr;
+
+    std::uint64_t integerPart = 0;
+    std::uint64_t millionths = 0;
+    if (exponent >= 0) {
+        integerPart = mantissa << exponent;
+    } else if (exponent > -64) {
+        const int shift = -exponent;
+        integerPart = mantissa >> shift;
+        const std::uint64_t lowMask = (std::uint64_t{1} << shift) - 1;
+        const std::uint64_t scaled = (mantissa & lowMask) * kMillion; // below 2^44
+        millionths = scaled >> shift;
+        const std::uint64_t remainder = scaled & lowMask;
+        const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+        if (remainder > half || (remainder == half && (millionths & 1u) != 0)) ++millionths;
+        if (millionths == kMillion) {
+            millionths = 0;
+            ++integerPart;
+        }
+    }
+    // Else the value is below 2^-40: zero at six decimals, but its sign still shows.
+
+    if ((bits >> 31) != 0) *out++ = '-';
+    out = std::to_chars(out, out + 20, integerPart).ptr;
+    *out++ = '.';
+    for (int digit = 5; digit >= 0; --digit) {
+        out[digit] = static_cast<char>('0' + millionths % 10);
+        millionths /= 10;
+    }
+    return out + 6;
+}
+
+} // namespace
+
 char *writeFixedFloat(char *out, float value) {
-    const double widened = static_cast<double>(value);
-    if (std::isfinite(widened)) {
-        // The shortest exact conversion: it rounds the binary value itself, half to even, as
-        // the C library's printf does, and is several times faster.
+    if (std::isfinite(value)) {
+        if (char *end = writeFixedFloatExact(out, value)) return end;
+        // The largest magnitudes: the standard library's exact conversion, which rounds as
+        // printf does.
+        const double widened = static_cast<double>(value);
         const std::to_chars_result result = std::to_chars(
             out, out + kMaxFixedFloatChars, widened, std::chars_format::fixed, 6);
         if (result.ec == std::errc()) return result.ptr;
     }
     // Infinities and NaN are spelled as the platform's printf spells them.
     char text[kMaxFixedFloatChars + 1];
-    const int length = std::snprintf(text, sizeof text, "%f", widened);
+    const int length = std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
     if (length <= 0) return out;
     const std::size_t kept = static_cast<std::size_t>(length) < kMaxFixedFloatChars
                                  ? static_cast<std::size_t>(length)
