@@ -6,7 +6,9 @@
 #include "core/app_state.h"
 
 float truncateToThousandths(float raw) {
-    return static_cast<float>(std::trunc(static_cast<double>(raw) * 1000.0) / 1000.0);
+    // Adding zero turns the -0.0 that cutting a small negative value leaves into +0.0, as the
+    // cut through an integer gives, so the caption reads "0.000" and not "-0.000".
+    return static_cast<float>(std::trunc(static_cast<double>(raw) * 1000.0) / 1000.0 + 0.0);
 }
 
 float scaleForTop(float value) {

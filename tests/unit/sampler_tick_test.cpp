@@ -1,0 +1,138 @@
+// The tick as the plug-in runs it: play and rewind at the ends of the range, the current set
+// taken from the graph, check boxes and scaling fields, and recording, also while hidden.
+
+#include "graph/graph_view.h"
+#include "graph_test_support.h"
+#include "xphost/flight_loop.h"
+
+namespace {
+using graph_test::prop;
+
+class SamplerTickTest : public graph_test::PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        xphost::defineDataRef("test/pitch", xphost::DataRefKind::Float);
+        xphost::defineDataRef("test/rpm", xphost::DataRefKind::Int);
+        xphost::defineDataRef("test/flaps", xphost::DataRefKind::FloatArray, 4);
+        start();
+    }
+    void openGraph() {
+        open("Graph Window");
+        graph_ = state_->GraphWidget;
+    }
+    XPWidgetID graph_ = nullptr;
+};
+
+TEST_F(SamplerTickTest, PlayAndRewindStopOnTheTickThatWouldPassTheEnd) {
+    openGraph();
+    XPSetWidgetProperty(graph_, graphProp_MaxPosition, 10);
+    XPSetWidgetProperty(graph_, graphProp_Position, 8);
+    state_->Play = 1;
+    tick();
+    EXPECT_EQ(prop(graph_, graphProp_Position), 9);
+    tick();
+    EXPECT_EQ(prop(graph_, graphProp_Position), 10);
+    EXPECT_EQ(state_->Play, 1);
+    tick();
+    EXPECT_EQ(prop(graph_, graphProp_Position), 10);
+    EXPECT_EQ(state_->Play, 0);
+
+    XPSetWidgetProperty(graph_, graphProp_Position, 1);
+    state_->Rewind = 1;
+    tick();
+    EXPECT_EQ(prop(graph_, graphProp_Position), 0);
+    EXPECT_EQ(state_->Rewind, 1);
+    tick();
+    EXPECT_EQ(prop(graph_, graphProp_Position), 0);
+    EXPECT_EQ(state_->Rewind, 0);
+}
+
+TEST_F(SamplerTickTest, RecordingAppendsOneScaledSamplePerSetEachTickWhileHidden) {
+    useDataRef(0, 0, "test/pitch", 2.0f);
+    useDataRef(1, 3, "test/rpm", 0.5f);
+    useDataRef(2, 7, "test/flaps", 10.0f);
+    state_->Index[2][7] = 2;
+    xphost::setDataRefValue("test/pitch", 1.25);
+    xphost::setDataRefValue("test/rpm", 3000);
+    xphost::setDataRefElement("test/flaps", 2, 0.75);
+
+    openGraph();
+    tick(3);
+    for (int set = 0; set < 3; ++set)
+        EXPECT_EQ(gSampleStore.sampleCount(set), 0u) << "nothing before Record";
+
+    press(state_->GraphNextSetButton); // the second set shown: recording takes all three
+    press(state_->GraphTransportButton[0]);
+    ASSERT_TRUE(xphost::clickCloseBox(state_->GraphWindowWidget));
+    tick(5);
+    for (int set = 0; set < 3; ++set)
+        EXPECT_EQ(gSampleStore.sampleCount(set), 5u) << "set " << set;
+    EXPECT_EQ(gSampleStore.series(0, 0)[4], 2.5f);
+    EXPECT_EQ(gSampleStore.series(1, 3)[4], 1500.0f);
+    EXPECT_EQ(gSampleStore.series(2, 7)[4], 7.5f);
+    EXPECT_EQ(gSampleStore.series(0, 1)[4], 0.0f) << "a channel without dataref records 0";
+
+    // The graph shows the set it showed before, following the newest sample.
+    EXPECT_EQ(state_->CurrentSet, 1);
+    EXPECT_EQ(prop(graph_, graphProp_CurrentSet), 1);
+    EXPECT_EQ(prop(graph_, graphProp_Position), 5);
+
+    open("Graph Window");
+    press(state_->GraphTransportButton[1]);
+    tick(2);
+    EXPECT_EQ(gSampleStore.sampleCount(0), 5u);
+}
+
+TEST_F(SamplerTickTest, TheCurrentSetFollowsTheGraphAndEnabledReachesIt) {
+    tick(); // before any window: set 0, nothing to hand over
+    EXPECT_EQ(state_->CurrentSet, 0);
+    openGraph();
+    XPSetWidgetProperty(graph_, graphProp_CurrentSet, 2);
+    state_->Enabled[2][6] = 1;
+    tick();
+    EXPECT_EQ(state_->CurrentSet, 2);
+    EXPECT_EQ(graphEnabledTable()[2][6], 1);
+    // A value outside the sets never becomes an index.
+    XPSetWidgetProperty(graph_, graphProp_CurrentSet, 9);
+    tick();
+    EXPECT_EQ(state_->CurrentSet, 2);
+}
+
+TEST_F(SamplerTickTest, CheckBoxesApplyAtTheNextTickAndScalingFieldsOnlyWhileRecording) {
+    useDataRef(1, 0, "test/pitch", 1.0f);
+    xphost::setDataRefValue("test/pitch", 4.0);
+    open("DataRef Setup");
+    graph_ = state_->GraphWidget;
+    press(state_->SetupNextSetButton);
+    ASSERT_EQ(state_->CurrentSet, 1);
+
+    ASSERT_EQ(prop(state_->SetupEnabledCheckBox[0], xpProperty_ButtonState), 1);
+    ASSERT_TRUE(xphost::clickWidget(state_->SetupEnabledCheckBox[0]));
+    ASSERT_TRUE(xphost::clickWidget(state_->SetupEnabledCheckBox[5]));
+    EXPECT_EQ(state_->Enabled[1][0], 1) << "nothing changes before the tick";
+    tick();
+    EXPECT_EQ(state_->Enabled[1][0], 0);
+    EXPECT_EQ(state_->Enabled[1][5], 1);
+    EXPECT_EQ(graphEnabledTable()[1][5], 1);
+
+    XPSetWidgetDescriptor(state_->SetupScalingField[0], "  2.5e1 kg");
+    tick();
+    EXPECT_EQ(state_->Scaling[1][0], 1.0f) << "not read while not recording";
+
+    state_->Recording = 1;
+    tick();
+    EXPECT_EQ(state_->Scaling[1][0], 25.0f);
+    EXPECT_EQ(gSampleStore.series(1, 0)[0], 100.0f) << "the typed factor applies at once";
+    EXPECT_EQ(state_->Scaling[0][0], 0.0f) << "only the current set's factors are taken";
+
+    // A full field with no terminator in reach, and text that is no number.
+    XPSetWidgetDescriptor(state_->SetupScalingField[0], std::string(300, '7').c_str());
+    tick();
+    EXPECT_GT(state_->Scaling[1][0], 1e30f);
+    XPSetWidgetDescriptor(state_->SetupScalingField[0], "x2");
+    tick();
+    EXPECT_EQ(state_->Scaling[1][0], 0.0f);
+    EXPECT_EQ(gSampleStore.series(1, 0)[2], 0.0f);
+}
+} // namespace
