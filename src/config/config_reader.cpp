@@ -1,19 +1,110 @@
 #include "config/config_reader.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "XPLMUtilities.h"
+#include "config/config_apply.h"
+#include "config/config_scan.h"
 #include "core/app_state.h"
 
-// Placeholder until the settings reader lands: behaves as for a missing file.
-bool loadConfigFile(AppState &state) {
-    XPLMDebugString("Plotwright - parsing setup file\n");
-    parseConfigFile(state, state.SettingsPath);
-    XPLMDebugString("Plotwright - No Plotwright.ini file found.\n");
-    XPLMDebugString("Plotwright - Will Use Default Settings.\n");
-    return false;
+namespace {
+constexpr std::size_t kNoteSize = 256;
+
+void logNote(const char *format, long number) {
+    char message[kNoteSize];
+    std::snprintf(message, sizeof message, format, number);
+    XPLMDebugString(message);
 }
 
-ConfigParseResult parseConfigFile(AppState &, const char *) { return ConfigParseResult::NoFile; }
+// The scan's stops are not errors of the file's format, but the user has to learn that part
+// of the file was not read, or the settings seem to vanish.
+void logScanNotes(const ConfigScanSummary &summary) {
+    if (summary.LinesWithNul > 0)
+        logNote("Plotwright - %ld line(s) of Plotwright.ini hold a NUL character; each is read "
+                "only up to it.\n",
+                summary.LinesWithNul);
+    if (summary.TableFull)
+        logNote("Plotwright - Plotwright.ini holds more than %ld settings; the rest of the file "
+                "is ignored.\n",
+                kConfigEntryCount);
+    if (summary.SizeLimitReached)
+        logNote("Plotwright - Plotwright.ini is longer than %ld characters; the rest of the "
+                "file is ignored.\n",
+                kMaxSettingsFileBytes);
+}
 
-char *readConfigLine(char *, int, std::FILE *) { return nullptr; }
+const char *parseResultText(ConfigParseResult result) {
+    switch (result) {
+    case ConfigParseResult::BadConfigKey:
+        return "Config data";
+    case ConfigParseResult::BadSection:
+        return "Section Name";
+    case ConfigParseResult::BadDataSet1Key:
+        return "DataSet1 data";
+    case ConfigParseResult::BadDataSet2Key:
+        return "DataSet2 data";
+    case ConfigParseResult::BadDataSet3Key:
+        return "DataSet3 data";
+    case ConfigParseResult::Ok:
+    case ConfigParseResult::NoFile:
+        break;
+    }
+    return "";
+}
+} // namespace
 
-std::size_t stripBlanks(const char *, char *) { return 0; }
+ConfigParseResult parseConfigFile(AppState &state, const char *path) {
+    if (path == nullptr) return ConfigParseResult::NoFile;
+    std::FILE *file = std::fopen(path, "r");
+    if (file == nullptr) return ConfigParseResult::NoFile;
+
+    std::memset(state.ConfigEntryTable, 0, sizeof state.ConfigEntryTable);
+    const ConfigScanSummary summary =
+        scanConfigStream(file, state.ConfigEntryTable, kConfigEntryCount);
+    std::fclose(file);
+
+    if (summary.ReadError) {
+        // What was read may be cut anywhere; the defaults are safer than half a file.
+        XPLMDebugString("Plotwright - Reading Plotwright.ini failed before its end; none of "
+                        "its settings are used.\n");
+        return ConfigParseResult::NoFile;
+    }
+    logScanNotes(summary);
+
+    const int applicable = countEntriesInSections(state.ConfigEntryTable, summary.StoredEntries);
+    if (applicable < summary.StoredEntries)
+        logNote("Plotwright - A setting of Plotwright.ini stands under no section name; it and "
+                "the %ld setting(s) after it are ignored.\n",
+                summary.StoredEntries - applicable - 1L);
+    return applyConfigEntries(state, state.ConfigEntryTable, applicable);
+}
+
+bool loadConfigFile(AppState &state) {
+    XPLMDebugString("Plotwright - parsing setup file\n");
+    // The field may lack its NUL if something overran it; never read past its end.
+    char path[kConfigTextSize] = {};
+    const void *end = std::memchr(state.SettingsPath, '\0', sizeof state.SettingsPath);
+    const std::size_t length =
+        end != nullptr
+            ? static_cast<std::size_t>(static_cast<const char *>(end) - state.SettingsPath)
+            : sizeof state.SettingsPath;
+    std::memcpy(path, state.SettingsPath, length);
+
+    const ConfigParseResult result = parseConfigFile(state, path);
+    switch (result) {
+    case ConfigParseResult::NoFile:
+        XPLMDebugString("Plotwright - No Plotwright.ini file found.\n");
+        XPLMDebugString("Plotwright - Will Use Default Settings.\n");
+        return false;
+    case ConfigParseResult::Ok:
+        XPLMDebugString("Plotwright - parsing successful\n");
+        return true;
+    default:
+        break;
+    }
+    char message[64];
+    std::snprintf(message, sizeof message, "Parse Error in %s\n", parseResultText(result));
+    XPLMDebugString(message);
+    return false;
+}

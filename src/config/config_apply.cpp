@@ -1,0 +1,143 @@
+#include "config/config_apply.h"
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "XPLMUtilities.h"
+#include "core/app_state.h"
+
+namespace {
+const char kConfigSection[] = "CONFIG";
+const char kFullSizeWindowKey[] = "FullSizeWindow";
+const char kDataSetSectionPrefix[] = "DATASET";
+const char kInvalidField[] = "is an invalid field";
+const char kInvalidSection[] = "is an invalid section name";
+
+// Section and key are at most 255 characters each; a message is at most 284 with its line end.
+constexpr std::size_t kDetailMessageSize = 2 * kConfigTextSize;
+static_assert(kDetailMessageSize > (kConfigTextSize - 1) + 1 + sizeof kInvalidSection + 1,
+              "a detail message must fit whole");
+
+enum class ChannelField { Name, Scaling, Index };
+
+void logDetail(const char *subject, const char *complaint) {
+    char message[kDetailMessageSize];
+    std::snprintf(message, sizeof message, "%s %s\n", subject, complaint);
+    XPLMDebugString(message);
+}
+
+bool isSection(const ConfigEntry &entry, const char *section) {
+    return std::strcmp(entry.Section, section) == 0;
+}
+
+// "DATASET1" to "DATASET3" give 0 to 2; anything else -1.
+int dataSetOfSection(const char *section) {
+    const std::size_t prefixLength = sizeof kDataSetSectionPrefix - 1;
+    if (std::strncmp(section, kDataSetSectionPrefix, prefixLength) != 0) return -1;
+    const char digit = section[prefixLength];
+    if (digit < '1' || digit >= '1' + kSetCount || section[prefixLength + 1] != '\0') return -1;
+    return digit - '1';
+}
+
+// "Name1" to "Name8", "Scaling1" to "Scaling8", "Index1" to "Index8"; the channel is 0 to 7.
+bool parseChannelKey(const char *key, ChannelField &field, int &channel) {
+    struct Prefix {
+        const char *Text;
+        ChannelField Field;
+    };
+    static const Prefix kPrefixes[] = {{"Name", ChannelField::Name},
+                                       {"Scaling", ChannelField::Scaling},
+                                       {"Index", ChannelField::Index}};
+    for (const Prefix &prefix : kPrefixes) {
+        const std::size_t length = std::strlen(prefix.Text);
+        if (std::strncmp(key, prefix.Text, length) != 0) continue;
+        const char digit = key[length];
+        if (digit < '1' || digit >= '1' + kChannelCount || key[length + 1] != '\0') return false;
+        field = prefix.Field;
+        channel = digit - '1';
+        return true;
+    }
+    return false;
+}
+
+void applyChannelEntry(AppState &state, int set, int channel, ChannelField field,
+                       const char *value) {
+    switch (field) {
+    case ChannelField::Name: {
+        char *name = state.Name[set][channel];
+        std::size_t length = std::strlen(value);
+        if (length > kTextSize - 1) length = kTextSize - 1;
+        std::memcpy(name, value, length);
+        name[length] = '\0';
+        break;
+    }
+    case ChannelField::Scaling:
+        state.Scaling[set][channel] = convertScaling(value);
+        break;
+    case ChannelField::Index:
+        state.Index[set][channel] = convertWholeNumber(value);
+        break;
+    }
+}
+} // namespace
+
+int convertWholeNumber(const char *text) {
+    const long number = std::strtol(text, nullptr, 10);
+    if (number > INT_MAX) return INT_MAX;
+    if (number < INT_MIN) return INT_MIN;
+    return static_cast<int>(number);
+}
+
+float convertScaling(const char *text) {
+    const double number = std::strtod(text, nullptr);
+    if (std::isnan(number)) return 0.0f;
+    if (number > FLT_MAX) return FLT_MAX;
+    if (number < -FLT_MAX) return -FLT_MAX;
+    return static_cast<float>(number);
+}
+
+int countEntriesInSections(const ConfigEntry *entries, int count) {
+    int end = 0;
+    while (end < count && entries[end].Section[0] != '\0')
+        ++end;
+    return end;
+}
+
+ConfigParseResult applyConfigEntries(AppState &state, const ConfigEntry *entries, int count) {
+    int cursor = 0;
+    while (cursor < count) {
+        while (cursor < count && isSection(entries[cursor], kConfigSection)) {
+            if (std::strcmp(entries[cursor].Key, kFullSizeWindowKey) != 0) {
+                logDetail(entries[cursor].Key, kInvalidField);
+                return ConfigParseResult::BadConfigKey;
+            }
+            const int fullSize = convertWholeNumber(entries[cursor].Value);
+            state.FullSizeWindow = fullSize < 0 ? 0 : (fullSize > 1 ? 1 : fullSize);
+            ++cursor;
+        }
+        if (cursor == count) break;
+
+        const char *section = entries[cursor].Section;
+        const int set = dataSetOfSection(section);
+        if (set < 0) {
+            logDetail(section, kInvalidSection);
+            return ConfigParseResult::BadSection;
+        }
+        while (cursor < count && isSection(entries[cursor], section)) {
+            ChannelField field = ChannelField::Name;
+            int channel = 0;
+            if (!parseChannelKey(entries[cursor].Key, field, channel)) {
+                logDetail(entries[cursor].Key, kInvalidField);
+                return static_cast<ConfigParseResult>(
+                    static_cast<int>(ConfigParseResult::BadDataSet1Key) + set);
+            }
+            applyChannelEntry(state, set, channel, field, entries[cursor].Value);
+            ++cursor;
+        }
+    }
+    return ConfigParseResult::Ok;
+}
