@@ -1,0 +1,9 @@
+# Replays the settings-file fuzz corpus with the same entry function as the fuzzer, under this
+# build's sanitizers, so every seed and saved finding is checked by the ordinary test run.
+include("${PROJECT_SOURCE_DIR}/fuzz/config_fuzz_sources.cmake")
+
+plotwright_config_fuzz_program(config_fuzz_replay "${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp")
+add_test(NAME config_fuzz_replay
+         COMMAND config_fuzz_replay "${PROJECT_SOURCE_DIR}/fuzz/corpus")
+set_tests_properties(config_fuzz_replay PROPERTIES LABELS fuzz
+                     ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
