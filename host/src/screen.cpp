@@ -1,0 +1,384 @@
+// The screen: an offscreen OpenGL compatibility-profile context made through EGL on Mesa's
+// surfaceless platform, rendering into a framebuffer object of the screen's size, and the
+// frame loop that draws the widget tree into it.
+//
+// Choices where the simulator's behaviour is not documented:
+// - The projection maps integer coordinate (x, y) onto the centre of pixel (x, y), origin at the
+//   bottom left: an orthographic projection over the screen's pixels shifted by 0.375 pixel, so
+//   lines and points drawn at integer coordinates land on exactly one pixel row or column.
+// - Before every widget's paint the host restores that projection and the plain 2-D state
+//   (no texturing, blending, depth, lighting, fog or alpha test), so a custom widget that set its
+//   state once at creation finds it in every frame, whatever the host drew before it.
+// - A widget that handles xpMsg_Paint draws its children itself; otherwise the host sends
+//   xpMsg_Draw and then paints the visible children in creation order (the last on top).
+// - GL errors raised while a widget paints are host errors naming the widget; errors found at
+//   the start of a frame were raised by GL calls made outside any frame and are host errors too.
+// - The context is made on first use and kept for the life of the process; resetHost restores
+//   the default screen size and forgets the frame state.
+// - Pictures of rectangles reaching beyond the screen are of the full requested size; the part
+//   off the screen is transparent black.
+#include "xphost/screen.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "host_internal.h"
+#include "ui_draw.h"
+#include "widget_dispatch.h"
+#include "widget_tree.h"
+#include "xphost/host.h"
+
+namespace xphost {
+namespace {
+
+constexpr int kDefaultWidth = 1280;
+constexpr int kDefaultHeight = 800;
+constexpr int kLargestSide = 16384;
+// Stops a widget that raises errors without end from stalling the frame.
+constexpr int kMostErrorsPerCheck = 16;
+
+struct FramebufferFunctions {
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+    PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
+    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
+    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
+    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
+};
+
+class GraphicsContext {
+public:
+    ~GraphicsContext() { release(); }
+
+    bool ensure(int width, int height, std::string *error) {
+        if (failed_) return fail(error, failure_);
+        if (context_ == EGL_NO_CONTEXT && !create()) return fail(error, failure_);
+        if (eglGetCurrentContext() != context_ &&
+            !eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_))
+            return fail(error, "eglMakeCurrent failed");
+        if (width != width_ || height != height_) {
+            if (!makeFramebuffer(width, height)) return fail(error, failure_);
+        }
+        gl_.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+        return true;
+    }
+
+    bool current() const {
+        return context_ != EGL_NO_CONTEXT && eglGetCurrentContext() == context_;
+    }
+
+private:
+    static bool fail(std::string *error, const std::string &why) {
+        if (error != nullptr) *error = why;
+        return false;
+    }
+
+    bool giveUp(const std::string &why) {
+        failed_ = true;
+        failure_ = why;
+        return false;
+    }
+
+    bool create() {
+        auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+            eglGetProcAddress("eglGetPlatformDisplayEXT"));
+        if (getPlatformDisplay != nullptr)
+            display_ =
+                getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+        if (display_ == EGL_NO_DISPLAY) display_ = eglGetDisplay(EGL_DEFAULT_DISPLAY);
+        if (display_ == EGL_NO_DISPLAY) return giveUp("no EGL display (is Mesa installed?)");
+        EGLint major = 0, minor = 0;
+        if (!eglInitialize(display_, &major, &minor)) {
+            display_ = EGL_NO_DISPLAY;
+            return giveUp("eglInitialize failed (is Mesa's EGL installed?)");
+        }
+        if (!eglBindAPI(EGL_OPENGL_API)) return giveUp("EGL cannot bind desktop OpenGL");
+        const EGLint configAttributes[] = {EGL_RED_SIZE,
+                                           8,
+                                           EGL_GREEN_SIZE,
+                                           8,
+                                           EGL_BLUE_SIZE,
+                                           8,
+                                           EGL_ALPHA_SIZE,
+                                           8,
+                                           EGL_RENDERABLE_TYPE,
+                                           EGL_OPENGL_BIT,
+                                           EGL_SURFACE_TYPE,
+                                           EGL_PBUFFER_BIT,
+                                           EGL_NONE};
+        EGLConfig config = nullptr;
+        EGLint count = 0;
+        if (!eglChooseConfig(display_, configAttributes, &config, 1, &count) || count < 1)
+            return giveUp("no EGL configuration for desktop OpenGL with 8-bit RGBA");
+        const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                            EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+        context_ = eglCreateContext(display_, config, EGL_NO_CONTEXT, contextAttributes);
+        if (context_ == EGL_NO_CONTEXT)
+            return giveUp("cannot create an OpenGL compatibility-profile context");
+        if (!eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_))
+            return giveUp("cannot make the context current without a surface");
+        if (!loadFramebufferFunctions()) return giveUp("OpenGL lacks framebuffer objects");
+        return true;
+    }
+
+    template <typename Function> bool load(Function &slot, const char *name) {
+        slot = reinterpret_cast<Function>(eglGetProcAddress(name));
+        return slot != nullptr;
+    }
+
+    bool loadFramebufferFunctions() {
+        return load(gl_.genFramebuffers, "glGenFramebuffers") &&
+               load(gl_.deleteFramebuffers, "glDeleteFramebuffers") &&
+               load(gl_.bindFramebuffer, "glBindFramebuffer") &&
+               load(gl_.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
+               load(gl_.checkFramebufferStatus, "glCheckFramebufferStatus") &&
+               load(gl_.genRenderbuffers, "glGenRenderbuffers") &&
+               load(gl_.deleteRenderbuffers, "glDeleteRenderbuffers") &&
+               load(gl_.bindRenderbuffer, "glBindRenderbuffer") &&
+               load(gl_.renderbufferStorage, "glRenderbufferStorage");
+    }
+
+    void deleteFramebuffer() {
+        if (framebuffer_ != 0) gl_.deleteFramebuffers(1, &framebuffer_);
+        if (renderbuffers_[0] != 0) gl_.deleteRenderbuffers(2, renderbuffers_);
+        framebuffer_ = 0;
+        renderbuffers_[0] = renderbuffers_[1] = 0;
+        width_ = height_ = 0;
+    }
+
+    bool makeFramebuffer(int width, int height) {
+        deleteFramebuffer();
+        gl_.genFramebuffers(1, &framebuffer_);
+        gl_.genRenderbuffers(2, renderbuffers_);
+        gl_.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+        gl_.bindRenderbuffer(GL_RENDERBUFFER, renderbuffers_[0]);
+        gl_.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+        gl_.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                    renderbuffers_[0]);
+        gl_.bindRenderbuffer(GL_RENDERBUFFER, renderbuffers_[1]);
+        gl_.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+        gl_.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                                    renderbuffers_[1]);
+        if (gl_.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+            deleteFramebuffer();
+            failure_ = "cannot make a " + std::to_string(width) + " x " + std::to_string(height) +
+                       " framebuffer";
+            return false;
+        }
+        width_ = width;
+        height_ = height;
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        return true;
+    }
+
+    void release() {
+        if (display_ == EGL_NO_DISPLAY) return;
+        if (current()) deleteFramebuffer();
+        eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        if (context_ != EGL_NO_CONTEXT) eglDestroyContext(display_, context_);
+        eglTerminate(display_);
+        context_ = EGL_NO_CONTEXT;
+        display_ = EGL_NO_DISPLAY;
+    }
+
+    EGLDisplay display_ = EGL_NO_DISPLAY;
+    EGLContext context_ = EGL_NO_CONTEXT;
+    FramebufferFunctions gl_;
+    GLuint framebuffer_ = 0;
+    GLuint renderbuffers_[2] = {0, 0};
+    int width_ = 0;
+    int height_ = 0;
+    bool failed_ = false;
+    std::string failure_;
+};
+
+struct Screen {
+    int width = kDefaultWidth;
+    int height = kDefaultHeight;
+    GraphicsContext graphics;
+};
+
+Screen &screen() {
+    static Screen instance;
+    return instance;
+}
+
+const char *glErrorName(GLenum error) {
+    switch (error) {
+    case GL_INVALID_ENUM:
+        return "GL_INVALID_ENUM";
+    case GL_INVALID_VALUE:
+        return "GL_INVALID_VALUE";
+    case GL_INVALID_OPERATION:
+        return "GL_INVALID_OPERATION";
+    case GL_STACK_OVERFLOW:
+        return "GL_STACK_OVERFLOW";
+    case GL_STACK_UNDERFLOW:
+        return "GL_STACK_UNDERFLOW";
+    case GL_OUT_OF_MEMORY:
+        return "GL_OUT_OF_MEMORY";
+    default:
+        return "unknown GL error";
+    }
+}
+
+// Reports the pending GL errors, if any, as one host error.
+void reportGlErrors(const std::string &where) {
+    std::string names;
+    for (int i = 0; i < kMostErrorsPerCheck; ++i) {
+        const GLenum error = glGetError();
+        if (error == GL_NO_ERROR) break;
+        names += names.empty() ? "" : ", ";
+        names += glErrorName(error);
+    }
+    if (!names.empty()) reportHostError(names + " " + where);
+}
+
+std::string describeWidget(XPWidgetID id) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%p", id);
+    const internal::Widget *widget = internal::findWidget(id);
+    return std::string("widget ") + text + " \"" + (widget ? widget->descriptor : "") + "\"";
+}
+
+void setProjection() {
+    const Screen &s = screen();
+    glViewport(0, 0, s.width, s.height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, s.width, 0.0, s.height, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0.375f, 0.375f, 0.0f);
+}
+
+void paintWidget(XPWidgetID id) {
+    const internal::Widget *widget = internal::findWidget(id);
+    if (widget == nullptr || !widget->shown || widget->dying) return;
+    setProjection();
+    internal::applyPlain2DState();
+    const bool painted = internal::sendToWidget(id, xpMsg_Paint, 0, 0) != 0;
+    reportGlErrors("while " + describeWidget(id) + " painted");
+    if (painted) return;
+    setProjection();
+    internal::applyPlain2DState();
+    internal::sendToWidget(id, xpMsg_Draw, 0, 0);
+    reportGlErrors("while " + describeWidget(id) + " drew");
+    widget = internal::findWidget(id);
+    if (widget == nullptr) return;
+    for (XPWidgetID child : std::vector<XPWidgetID>(widget->children))
+        paintWidget(child);
+}
+
+// Copies the rectangle's pixels, edges included, top row first.
+Image readPixels(const WidgetRect &rect) {
+    Image image;
+    if (rect.Right < rect.Left || rect.Top < rect.Bottom) {
+        reportHostError("capture: empty rectangle");
+        return image;
+    }
+    image.Width = rect.Right - rect.Left + 1;
+    image.Height = rect.Top - rect.Bottom + 1;
+    image.Rgba.assign(static_cast<std::size_t>(image.Width) * image.Height * 4, 0);
+    const Screen &s = screen();
+    const int left = std::max(rect.Left, 0), right = std::min(rect.Right, s.width - 1);
+    const int bottom = std::max(rect.Bottom, 0), top = std::min(rect.Top, s.height - 1);
+    if (left > right || bottom > top) return image;
+    const int width = right - left + 1;
+    std::vector<std::uint8_t> rows(static_cast<std::size_t>(width) * (top - bottom + 1) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(left, bottom, width, top - bottom + 1, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+    reportGlErrors("while reading the screen back");
+    for (int y = bottom; y <= top; ++y) {
+        const std::uint8_t *source = &rows[static_cast<std::size_t>(y - bottom) * width * 4];
+        const int row = rect.Top - y;
+        std::uint8_t *target =
+            &image.Rgba[(static_cast<std::size_t>(row) * image.Width + (left - rect.Left)) * 4];
+        std::memcpy(target, source, static_cast<std::size_t>(width) * 4);
+    }
+    return image;
+}
+
+} // namespace
+
+const std::uint8_t *Image::at(int x, int y) const {
+    if (x < 0 || y < 0 || x >= Width || y >= Height) return nullptr;
+    return &Rgba[(static_cast<std::size_t>(Height - 1 - y) * Width + x) * 4];
+}
+
+void setScreenSize(int width, int height) {
+    if (width < 1 || height < 1 || width > kLargestSide || height > kLargestSide) {
+        reportHostError("setScreenSize: " + std::to_string(width) + " x " + std::to_string(height) +
+                        " is not a usable screen size");
+        return;
+    }
+    screen().width = width;
+    screen().height = height;
+}
+
+int screenWidth() { return screen().width; }
+int screenHeight() { return screen().height; }
+
+bool ensureGraphics(std::string *error) {
+    Screen &s = screen();
+    return s.graphics.ensure(s.width, s.height, error);
+}
+
+void drawFrame() {
+    if (internal::frameOpen()) {
+        reportHostError("drawFrame: called from inside a frame");
+        return;
+    }
+    std::string error;
+    if (!ensureGraphics(&error)) {
+        reportHostError("drawFrame: no OpenGL: " + error);
+        return;
+    }
+    reportGlErrors("raised by GL calls made outside a frame");
+    setProjection();
+    internal::applyPlain2DState();
+    glClearColor(0.23f, 0.27f, 0.31f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    internal::setFrameOpen(true);
+    for (XPWidgetID root : std::vector<XPWidgetID>(internal::rootOrder()))
+        paintWidget(root);
+    internal::setFrameOpen(false);
+}
+
+Image captureScreen() {
+    return captureRect(WidgetRect{0, screen().height - 1, screen().width - 1, 0});
+}
+
+Image captureRect(const WidgetRect &rect) {
+    drawFrame();
+    if (!screen().graphics.current()) return {};
+    return readPixels(rect);
+}
+
+Image captureWindow(XPWidgetID window) {
+    const internal::Widget *widget = internal::requireWidget(window, "captureWindow");
+    if (widget == nullptr) return {};
+    return captureRect(WidgetRect{widget->left, widget->top, widget->right, widget->bottom});
+}
+
+namespace internal {
+
+bool graphicsContextCurrent() { return screen().graphics.current(); }
+
+void resetScreen() {
+    setFrameOpen(false);
+    screen().width = kDefaultWidth;
+    screen().height = kDefaultHeight;
+}
+
+} // namespace internal
+} // namespace xphost
