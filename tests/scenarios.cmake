@@ -1,0 +1,24 @@
+# The scenario runner's own tests, and every scenario in scenarios/ run as an end-to-end test by
+# the runner of this build (under the dev preset: the sanitized runner and module).
+if(TARGET plotwright-host)
+  if(TARGET runner_parser_test)
+    target_link_libraries(runner_parser_test PRIVATE plotwright_runner)
+  endif()
+  # Runs the runner program itself, to see its exit status and messages.
+  if(TARGET runner_failure_test)
+    target_link_libraries(runner_failure_test PRIVATE plotwright_runner)
+    target_compile_definitions(runner_failure_test PRIVATE
+      PLOTWRIGHT_HOST_RUNNER="$<TARGET_FILE:plotwright-host>")
+    add_dependencies(runner_failure_test plotwright-host)
+  endif()
+
+  file(GLOB PLOTWRIGHT_SCENARIOS CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/scenarios/*.scn")
+  foreach(scenario IN LISTS PLOTWRIGHT_SCENARIOS)
+    get_filename_component(name "${scenario}" NAME_WE)
+    add_test(NAME scenario.${name}
+             COMMAND plotwright-host --scenario "${scenario}"
+                     --out "${PROJECT_BINARY_DIR}/test-output/scenario-${name}")
+    set_tests_properties(scenario.${name} PROPERTIES
+      LABELS scenario TIMEOUT 600 ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+  endforeach()
+endif()

@@ -1,0 +1,100 @@
+#include "dataref_driver.h"
+
+#include "xphost/datarefs.h"
+
+namespace plotwright_host {
+namespace {
+
+xphost::DataRefKind kindOf(DataRefType type) {
+    switch (type) {
+    case DataRefType::Int: return xphost::DataRefKind::Int;
+    case DataRefType::Float: return xphost::DataRefKind::Float;
+    case DataRefType::Double: return xphost::DataRefKind::Double;
+    case DataRefType::FloatDouble: return xphost::DataRefKind::FloatDouble;
+    case DataRefType::IntArray: return xphost::DataRefKind::IntArray;
+    case DataRefType::FloatArray: return xphost::DataRefKind::FloatArray;
+    case DataRefType::ByteArray: return xphost::DataRefKind::ByteArray;
+    }
+    return xphost::DataRefKind::Float;
+}
+
+bool isArrayType(DataRefType type) {
+    return type == DataRefType::IntArray || type == DataRefType::FloatArray ||
+           type == DataRefType::ByteArray;
+}
+
+} // namespace
+
+DataRefDriver::Driven *DataRefDriver::find(const std::string &name) {
+    for (Driven &driven : datarefs_)
+        if (driven.Name == name) return &driven;
+    return nullptr;
+}
+
+bool DataRefDriver::define(const DefineDataRef &define, std::string *error) {
+    if (find(define.Name) != nullptr) {
+        *error = "the dataref " + define.Name + " is already defined";
+        return false;
+    }
+    Driven driven;
+    driven.Name = define.Name;
+    driven.Type = define.Type;
+    driven.IsArray = isArrayType(define.Type);
+    driven.Length = driven.IsArray ? define.Length : 1;
+    driven.Formulas.resize(driven.Length);
+    if (!define.Formula.empty()) {
+        std::shared_ptr<Formula> formula = Formula::compile(define.Formula, error);
+        if (!formula) return false;
+        for (auto &slot : driven.Formulas) slot = formula;
+    }
+    xphost::defineDataRef(define.Name, kindOf(define.Type), driven.Length);
+    datarefs_.push_back(std::move(driven));
+    return true;
+}
+
+bool DataRefDriver::setFormula(const SetFormula &set, std::string *error) {
+    Driven *driven = find(set.Name);
+    if (driven == nullptr) {
+        *error = "no dataref " + set.Name + " is defined (define it with a dataref line first)";
+        return false;
+    }
+    if (set.Element >= 0 && !driven->IsArray) {
+        *error = set.Name + " is a " + dataRefTypeName(driven->Type) + ", not an array";
+        return false;
+    }
+    if (set.Element >= 0 && static_cast<std::size_t>(set.Element) >= driven->Length) {
+        *error = set.Name + " has " + std::to_string(driven->Length) + " elements; element " +
+                 std::to_string(set.Element) + " does not exist";
+        return false;
+    }
+    std::shared_ptr<Formula> formula = Formula::compile(set.Formula, error);
+    if (!formula) return false;
+    if (set.Element >= 0)
+        driven->Formulas[static_cast<std::size_t>(set.Element)] = formula;
+    else
+        for (auto &slot : driven->Formulas) slot = formula;
+    return true;
+}
+
+void DataRefDriver::update(double t) {
+    if (!failure_.empty()) return;
+    for (Driven &driven : datarefs_) {
+        for (std::size_t element = 0; element < driven.Length; ++element) {
+            Formula *formula = driven.Formulas[element].get();
+            if (formula == nullptr) continue;
+            double value = 0.0;
+            std::string error;
+            if (!formula->evaluate(t, static_cast<double>(element), &value, &error)) {
+                failure_ = driven.Name + (driven.IsArray ? "[" + std::to_string(element) + "]" : "") +
+                           ": " + error;
+                return;
+            }
+            if (driven.IsArray)
+                xphost::setDataRefElement(driven.Name, element, value);
+            else
+                xphost::setDataRefValue(driven.Name, value);
+        }
+    }
+}
+
+} // namespace plotwright_host

@@ -1,0 +1,167 @@
+#pragma once
+// A scenario: what the simulated install holds, how the simulator's datarefs move, and what the
+// user does and expects, as parsed from a line-based scenario file (docs/scenarios.md).
+
+#include <cstddef>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace plotwright_host {
+
+// Where a command came from, for every message about it.
+struct SourceLine {
+    std::string File;
+    int Line = 0;
+    std::string where() const { return File + ":" + std::to_string(Line); }
+};
+
+enum class DataRefType { Int, Float, Double, FloatDouble, IntArray, FloatArray, ByteArray };
+
+// The settings file the install gets before the plug-in starts.
+struct Settings {
+    enum class Source { Default, None, File, Inline };
+    Source From = Source::Default;
+    std::string PathOrText; // a path (relative to the scenario) or the file's text
+};
+
+struct DefineDataRef {
+    std::string Name;
+    DataRefType Type = DataRefType::Float;
+    std::size_t Length = 1; // elements of an array
+    std::string Formula;    // empty: all zero
+};
+
+// Replaces the formula of a dataref, or of one element of an array dataref.
+struct SetFormula {
+    std::string Name;
+    int Element = -1; // -1: the scalar, or every element of an array
+    std::string Formula;
+};
+
+struct StartPlugin {};
+struct StopPlugin {};
+
+struct ChooseMenu {
+    std::vector<std::string> Path; // from the Plugins menu
+};
+
+// Windows are named by a prefix of their caption; buttons by their label without the leading
+// blanks; rows by number (1 = the top row) under a column heading.
+struct PressButton {
+    std::string Window;
+    std::string Label;
+    int Occurrence = 1; // which of the buttons with that label, in creation order
+};
+
+struct ClickCell {
+    std::string Window;
+    std::string Column;
+    int Row = 1;
+};
+
+struct TypeIntoCell {
+    std::string Window;
+    std::string Column;
+    int Row = 1;
+    std::string Text;
+};
+
+struct CloseWindow {
+    std::string Window;
+};
+
+// The scroll track along the foot of the window's graph; positions are fractions of its width.
+struct TrackClick {
+    std::string Window;
+    double At = 0.0;
+};
+
+struct TrackDrag {
+    std::string Window;
+    bool FromThumb = false;
+    double From = 0.0;
+    double To = 0.0;
+};
+
+struct Wait {
+    enum class Unit { Seconds, Ticks, UntilSeconds };
+    Unit In = Unit::Seconds;
+    double Amount = 0.0;
+};
+
+struct Screenshot {
+    std::string File;   // relative to the output folder
+    std::string Window; // empty: the whole screen
+};
+
+struct Print {
+    std::string Text;
+};
+
+// How an observed text is compared.
+struct Comparison {
+    enum class Op { Is, Contains, Lacks, Matches, Equal, Less, LessEqual, Greater, GreaterEqual, Between };
+    Op Kind = Op::Is;
+    std::string Text;
+    double Number = 0.0;
+    double Number2 = 0.0; // upper bound of Between
+};
+
+struct Colour {
+    int Red = 0, Green = 0, Blue = 0;
+};
+
+struct Expect {
+    enum class Subject {
+        CellText,     // Window, Column, Row
+        TextRightOf,  // Window, Label: the nearest widget to the right of that label
+        Title,        // Window
+        CheckBox,     // Window, Column, Row; Checked
+        WindowState,  // Window; State
+        FileLine,     // Path, Line (0 = last), FileColumn (0 = whole line)
+        FileLineCount,// Path
+        FileText,     // Path
+        FileExists,   // Path; Exists
+        Log,
+        Pixel,        // Window ("" = screen), X, Y; Colour, Tolerance
+        Region,       // Window, X, Y, X2, Y2; Colour, Tolerance, Present
+    };
+    Subject What = Subject::CellText;
+    std::string Window, Column, Label, Path;
+    int Row = 1;
+    int Line = 0;
+    int FileColumn = 0;
+    bool Checked = true;
+    enum class State { Shown, Hidden, Absent };
+    State WindowState = State::Shown;
+    bool Exists = true;
+    int X = 0, Y = 0, X2 = 0, Y2 = 0;
+    Colour Want;
+    int Tolerance = 12;
+    bool Present = true;
+    Comparison Compare;
+};
+
+using Action = std::variant<DefineDataRef, SetFormula, StartPlugin, StopPlugin, ChooseMenu,
+                            PressButton, ClickCell, TypeIntoCell, CloseWindow, TrackClick,
+                            TrackDrag, Wait, Screenshot, Print, Expect>;
+
+struct Command {
+    SourceLine Where;
+    std::string Text; // the line as written, for progress output
+    Action What;
+};
+
+struct Scenario {
+    std::string File;     // as given, for messages
+    std::string BaseDir;  // relative paths in the scenario start here
+    Settings SettingsFile;
+    int ScreenWidth = 0;  // 0: not set by the scenario
+    int ScreenHeight = 0;
+    std::vector<Command> Commands;
+};
+
+const char *dataRefTypeName(DataRefType type);
+
+} // namespace plotwright_host

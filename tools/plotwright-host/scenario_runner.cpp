@@ -1,0 +1,305 @@
+#include "scenario_runner.h"
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+
+#include "dataref_driver.h"
+#include "expectations.h"
+#include "ui_input.h"
+#include "ui_lookup.h"
+#include "xphost/flight_loop.h"
+#include "xphost/host.h"
+#include "xphost/menus.h"
+#include "xphost/plugin_loader.h"
+#include "xphost/screen.h"
+#include "xphost/widgets.h"
+
+namespace plotwright_host {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr int kDefaultScreenWidth = 1280;
+constexpr int kDefaultScreenHeight = 800;
+// Long waits run in slices, so a failing formula or host error stops them early and progress
+// can be shown.
+constexpr double kWaitSliceSeconds = 1.0;
+constexpr double kProgressEverySeconds = 30.0;
+
+template <class... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
+template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
+
+class Run {
+public:
+    Run(const Scenario &scenario, const RunOptions &options, RunReport *report)
+        : scenario_(scenario), options_(options), report_(report) {}
+
+    void execute() {
+        if (!prepare()) return;
+        for (const Command &command : scenario_.Commands) {
+            if (options_.Verbose)
+                std::fprintf(options_.Progress, "[%8.2f s] %s  %s\n", xphost::simTime(),
+                             command.Where.where().c_str(), command.Text.c_str());
+            std::string error;
+            const bool ok = std::visit([&](const auto &action) { return perform(action, &error); },
+                                       command.What);
+            ++report_->CommandsRun;
+            if (!ok) fail(command.Where, error);
+            const bool fatal = !ok && !std::holds_alternative<Expect>(command.What);
+            if (checkHost(command.Where) || fatal) break;
+        }
+        finish();
+    }
+
+private:
+    bool prepare() {
+        std::string error;
+        const SourceLine top{scenario_.File, 0};
+        if (!prepareInstallRoot(options_.InstallRoot, &error)) return fail(top, error);
+        xphost::resetHost(options_.InstallRoot);
+        if (!xphost::hostErrors().empty()) return checkHost(top), false;
+        if (!installModule(options_.ModulePath, &error)) return fail(top, error);
+        if (!installSettings(&error)) return fail(top, error);
+
+        const int width = options_.ScreenWidth > 0 ? options_.ScreenWidth
+                          : scenario_.ScreenWidth > 0 ? scenario_.ScreenWidth
+                                                      : kDefaultScreenWidth;
+        const int height = options_.ScreenHeight > 0 ? options_.ScreenHeight
+                           : scenario_.ScreenHeight > 0 ? scenario_.ScreenHeight
+                                                        : kDefaultScreenHeight;
+        xphost::setScreenSize(width, height);
+        if (!xphost::ensureGraphics(&error))
+            return fail(top, "no OpenGL context for the screen: " + error);
+        xphost::setFrameHook([this](double t) { driver_.update(t); });
+        return true;
+    }
+
+    bool installSettings(std::string *error) {
+        const Settings &settings = scenario_.SettingsFile;
+        switch (settings.From) {
+        case Settings::Source::Default: return installSettingsFile(options_.DefaultSettingsPath, error);
+        case Settings::Source::None: return true;
+        case Settings::Source::File: {
+            const fs::path path = fs::path(settings.PathOrText).is_absolute()
+                                      ? fs::path(settings.PathOrText)
+                                      : fs::path(scenario_.BaseDir) / settings.PathOrText;
+            return installSettingsFile(path.string(), error);
+        }
+        case Settings::Source::Inline: return installSettingsText(settings.PathOrText, error);
+        }
+        return true;
+    }
+
+    void finish() {
+        if (module_.started()) {
+            module_.stop();
+            checkHost(SourceLine{scenario_.File, 0});
+        }
+        module_.unload();
+        xphost::setFrameHook(nullptr);
+        std::string error;
+        std::vector<OutputFile> copied = collectPluginFiles(options_.OutDir, &error);
+        if (!error.empty()) report_->Failures.push_back(error);
+        report_->Files.insert(report_->Files.end(), copied.begin(), copied.end());
+        report_->SimulatedSeconds = xphost::simTime();
+        report_->Succeeded = report_->Failures.empty();
+    }
+
+    bool fail(const SourceLine &where, const std::string &message) {
+        report_->Failures.push_back((where.Line > 0 ? where.where() : where.File) + ": " + message);
+        std::fprintf(stderr, "FAILED %s\n", report_->Failures.back().c_str());
+        return false;
+    }
+
+    // Host errors are the plug-in misusing the simulator's interface: the run stops at the
+    // command during which they appeared. Returns true when there were any.
+    bool checkHost(const SourceLine &where) {
+        bool any = false;
+        if (!driver_.failure().empty()) {
+            fail(where, "while setting datarefs: " + driver_.failure());
+            any = true;
+        }
+        for (const std::string &error : xphost::hostErrors()) {
+            fail(where, "host error: " + error);
+            any = true;
+        }
+        xphost::clearHostErrors();
+        return any;
+    }
+
+    bool needStarted(std::string *error) {
+        if (module_.started()) return true;
+        *error = "the plug-in is not running";
+        return false;
+    }
+
+    bool perform(const DefineDataRef &define, std::string *error) { return driver_.define(define, error); }
+    bool perform(const SetFormula &set, std::string *error) { return driver_.setFormula(set, error); }
+
+    bool perform(const StartPlugin &, std::string *error) {
+        if (!module_.load(options_.ModulePath, error)) return false;
+        // The datarefs hold their values at time 0 when the plug-in first looks them up.
+        driver_.update(xphost::simTime());
+        if (module_.start() != 1) {
+            *error = "XPluginStart did not return 1";
+            return false;
+        }
+        return true;
+    }
+
+    bool perform(const StopPlugin &, std::string *error) {
+        if (!needStarted(error)) return false;
+        module_.stop();
+        return true;
+    }
+
+    bool perform(const ChooseMenu &menu, std::string *error) {
+        if (!needStarted(error)) return false;
+        return xphost::chooseMenuItem(menu.Path, error);
+    }
+
+    bool perform(const PressButton &press, std::string *error) {
+        XPWidgetID window = findVisibleWindow(press.Window, error);
+        XPWidgetID button = window != nullptr ? findButton(window, press.Label, press.Occurrence, error) : nullptr;
+        return button != nullptr && clickOn(button, error);
+    }
+
+    bool perform(const ClickCell &click, std::string *error) {
+        XPWidgetID window = findVisibleWindow(click.Window, error);
+        XPWidgetID cell = window != nullptr ? findCell(window, click.Column, click.Row, error) : nullptr;
+        return cell != nullptr && clickOn(cell, error);
+    }
+
+    bool perform(const TypeIntoCell &type, std::string *error) {
+        XPWidgetID window = findVisibleWindow(type.Window, error);
+        XPWidgetID cell = window != nullptr ? findCell(window, type.Column, type.Row, error) : nullptr;
+        return cell != nullptr && typeInto(cell, type.Text, error);
+    }
+
+    bool perform(const CloseWindow &close, std::string *error) {
+        XPWidgetID window = findVisibleWindow(close.Window, error);
+        if (window == nullptr) return false;
+        const xphost::WidgetRect box = xphost::closeBoxRect(window);
+        if (!uncover(window, (box.Left + box.Right) / 2, (box.Top + box.Bottom) / 2, error)) return false;
+        if (!xphost::clickCloseBox(window)) {
+            *error = "the window " + windowName(window) + " has no close box that takes a click";
+            return false;
+        }
+        return true;
+    }
+
+    bool perform(const TrackClick &click, std::string *error) {
+        XPWidgetID window = findVisibleWindow(click.Window, error);
+        XPWidgetID graph = window != nullptr ? findGraph(window, error) : nullptr;
+        return graph != nullptr && clickTrack(graph, click.At, error);
+    }
+
+    bool perform(const TrackDrag &drag, std::string *error) {
+        XPWidgetID window = findVisibleWindow(drag.Window, error);
+        XPWidgetID graph = window != nullptr ? findGraph(window, error) : nullptr;
+        return graph != nullptr && dragTrack(graph, drag.FromThumb, drag.From, drag.To, error);
+    }
+
+    bool perform(const Wait &wait, std::string *error) {
+        if (wait.In == Wait::Unit::Ticks) {
+            xphost::runFrames(static_cast<long long>(wait.Amount));
+            return driverOk(error);
+        }
+        const double end = wait.In == Wait::Unit::UntilSeconds ? wait.Amount
+                                                               : xphost::simTime() + wait.Amount;
+        // Frames are whole; stop at the first frame at or after the end, as advanceSeconds does.
+        const double halfFrame = xphost::framePeriod() / 2.0;
+        while (xphost::simTime() + halfFrame < end) {
+            xphost::advanceSeconds(std::min(kWaitSliceSeconds, end - xphost::simTime()));
+            if (!driverOk(error) || !xphost::hostErrors().empty()) return driverOk(error);
+            if (xphost::simTime() >= nextProgress_) {
+                if (!options_.Verbose)
+                    std::fprintf(options_.Progress, "  ... %.0f simulated seconds\n", xphost::simTime());
+                nextProgress_ = xphost::simTime() + kProgressEverySeconds;
+            }
+        }
+        return driverOk(error);
+    }
+
+    bool driverOk(std::string *error) {
+        if (driver_.failure().empty()) return true;
+        *error = "while setting datarefs: " + driver_.failure();
+        return false;
+    }
+
+    bool perform(const Screenshot &shot, std::string *error) {
+        xphost::Image image;
+        std::string what = "the screen";
+        if (shot.Window.empty()) {
+            image = xphost::captureScreen();
+        } else {
+            XPWidgetID window = findVisibleWindow(shot.Window, error);
+            if (window == nullptr) return false;
+            image = xphost::captureWindow(window);
+            what = "the window " + windowName(window);
+        }
+        const fs::path path = fs::path(options_.OutDir) / shot.File;
+        std::error_code ec;
+        fs::create_directories(path.parent_path(), ec);
+        if (image.Width == 0 || !xphost::writePng(image, path.string(), error)) {
+            if (error->empty()) *error = "could not capture " + what;
+            return false;
+        }
+        report_->Files.push_back({shot.File, "screenshot of " + what + ", " +
+                                                 std::to_string(image.Width) + " x " +
+                                                 std::to_string(image.Height)});
+        return true;
+    }
+
+    bool perform(const Print &print, std::string *) {
+        std::fprintf(options_.Progress, "[%7.2f s] %s\n", xphost::simTime(), print.Text.c_str());
+        return true;
+    }
+
+    bool perform(const Expect &expect, std::string *error) {
+        if (!checkExpectation(expect, error)) return false;
+        ++report_->ExpectationsMet;
+        return true;
+    }
+
+    const Scenario &scenario_;
+    const RunOptions &options_;
+    RunReport *report_;
+    DataRefDriver driver_;
+    xphost::PluginModule module_;
+    double nextProgress_ = kProgressEverySeconds;
+};
+
+} // namespace
+
+RunReport runScenario(const Scenario &scenario, const RunOptions &options) {
+    RunReport report;
+    const auto begin = std::chrono::steady_clock::now();
+    {
+        Run run(scenario, options, &report);
+        run.execute();
+    }
+    report.WallSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    return report;
+}
+
+void printSummary(const Scenario &scenario, const RunOptions &options, const RunReport &report,
+                  std::FILE *out) {
+    std::fprintf(out, "\n%s %s: %d commands, %d expectations met, %.1f simulated seconds in %.1f s.\n",
+                 scenario.File.c_str(), report.Succeeded ? "passed" : "FAILED", report.CommandsRun,
+                 report.ExpectationsMet, report.SimulatedSeconds, report.WallSeconds);
+    std::fprintf(out, "Output folder: %s\n", options.OutDir.c_str());
+    std::size_t width = 0;
+    for (const OutputFile &file : report.Files) width = std::max(width, file.Name.size());
+    for (const OutputFile &file : report.Files)
+        std::fprintf(out, "  %-*s  %s\n", static_cast<int>(width), file.Name.c_str(),
+                     file.Description.c_str());
+    std::fprintf(out, "Simulated install: %s\n", options.InstallRoot.c_str());
+    if (!report.Failures.empty()) {
+        std::fprintf(out, "%zu failure%s:\n", report.Failures.size(), report.Failures.size() == 1 ? "" : "s");
+        for (const std::string &failure : report.Failures) std::fprintf(out, "  %s\n", failure.c_str());
+    }
+}
+
+} // namespace plotwright_host

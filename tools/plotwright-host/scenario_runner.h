@@ -1,0 +1,41 @@
+#pragma once
+// Runs a parsed scenario: builds the simulated install, loads and starts the plug-in, replays the
+// commands in simulated time, and collects what the run produced.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "install_folder.h"
+#include "scenario.h"
+
+namespace plotwright_host {
+
+struct RunOptions {
+    std::string ModulePath;
+    std::string DefaultSettingsPath; // installed when the scenario says `settings default`
+    std::string OutDir;              // absolute
+    std::string InstallRoot;         // absolute
+    int ScreenWidth = 0;             // 0: the scenario's, else 1280 x 800
+    int ScreenHeight = 0;
+    bool Verbose = false;
+    std::FILE *Progress = stdout;
+};
+
+struct RunReport {
+    bool Succeeded = false;
+    std::vector<std::string> Failures; // "file:line: what went wrong"
+    std::vector<OutputFile> Files;     // relative to the output folder, in the order made
+    int ExpectationsMet = 0;
+    int CommandsRun = 0;
+    double SimulatedSeconds = 0.0;
+    double WallSeconds = 0.0;
+};
+
+RunReport runScenario(const Scenario &scenario, const RunOptions &options);
+
+// The summary printed at the end of a run.
+void printSummary(const Scenario &scenario, const RunOptions &options, const RunReport &report,
+                  std::FILE *out);
+
+} // namespace plotwright_host
