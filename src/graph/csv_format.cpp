@@ -64,8 +64,8 @@ char *writeFixedFloat(char *out, float value) {
         // The largest magnitudes: the standard library's exact conversion, which rounds as
         // printf does.
         const double widened = static_cast<double>(value);
-        const std::to_chars_result result = std::to_chars(
-            out, out + kMaxFixedFloatChars, widened, std::chars_format::fixed, 6);
+        const std::to_chars_result result =
+            std::to_chars(out, out + kMaxFixedFloatChars, widened, std::chars_format::fixed, 6);
         if (result.ec == std::errc()) return result.ptr;
     }
     // Infinities and NaN are spelled as the platform's printf spells them.

@@ -35,14 +35,17 @@ float AppState::readChannel(int set, int channel) {
 
     // The exact mask decides; combined masks other than float-and-double are not taken apart.
     switch (XPLMGetDataRefTypes(handle)) {
-    case xplmType_Int: return static_cast<float>(XPLMGetDatai(handle));
-    case xplmType_Float: return XPLMGetDataf(handle);
-    case xplmType_Float | xplmType_Double: return static_cast<float>(XPLMGetDatad(handle));
+    case xplmType_Int:
+        return static_cast<float>(XPLMGetDatai(handle));
+    case xplmType_Float:
+        return XPLMGetDataf(handle);
+    case xplmType_Float | xplmType_Double:
+        return static_cast<float>(XPLMGetDatad(handle));
     case xplmType_FloatArray:
-        return readArrayElement<float>(
-            handle, index, [](XPLMDataRef ref, float *out, int offset, int max) {
-                return XPLMGetDatavf(ref, out, offset, max);
-            });
+        return readArrayElement<float>(handle, index,
+                                       [](XPLMDataRef ref, float *out, int offset, int max) {
+                                           return XPLMGetDatavf(ref, out, offset, max);
+                                       });
     case xplmType_IntArray:
         return readArrayElement<int>(handle, index,
                                      [](XPLMDataRef ref, int *out, int offset, int max) {
@@ -54,6 +57,7 @@ float AppState::readChannel(int set, int channel) {
             handle, index, [](XPLMDataRef ref, unsigned char *out, int offset, int max) {
                 return XPLMGetDatab(ref, out, offset, max);
             });
-    default: return 0.0f;
+    default:
+        return 0.0f;
     }
 }

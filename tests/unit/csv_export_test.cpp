@@ -63,15 +63,48 @@ protected:
 
 TEST_F(FixedFloatMatchesPrintf, SpecialValues) {
     const float infinity = std::numeric_limits<float>::infinity();
-    const float specials[] = {
-        0.0f, -0.0f, infinity, -infinity, std::numeric_limits<float>::quiet_NaN(),
-        -std::numeric_limits<float>::quiet_NaN(), floatFromBits(0x7f800001u), // signalling
-        floatFromBits(0xffc12345u), FLT_MAX, -FLT_MAX, FLT_MIN, -FLT_MIN,
-        std::numeric_limits<float>::denorm_min(), -std::numeric_limits<float>::denorm_min(),
-        FLT_EPSILON, 1e-6f, -1e-6f, 5e-7f, -5e-7f, 4.9999999e-7f, 5.0000006e-7f, 1e-7f,
-        9.9999995e-7f, 0.9999995f, 0.99999994f, -0.9999995f, 999999.94f, 16777216.0f,
-        16777215.0f, 1e10f, -1e10f, 3.4e38f, 0.1f, 0.2f, 0.3f, -0.125f, 1.5f, 100.0f, 250.0f};
-    for (float value : specials) check(value);
+    // 0x7f800001 is a signalling NaN, 0xffc12345 a negative NaN with a payload.
+    const float specials[] = {0.0f,
+                              -0.0f,
+                              infinity,
+                              -infinity,
+                              std::numeric_limits<float>::quiet_NaN(),
+                              -std::numeric_limits<float>::quiet_NaN(),
+                              floatFromBits(0x7f800001u),
+                              floatFromBits(0xffc12345u),
+                              FLT_MAX,
+                              -FLT_MAX,
+                              FLT_MIN,
+                              -FLT_MIN,
+                              std::numeric_limits<float>::denorm_min(),
+                              -std::numeric_limits<float>::denorm_min(),
+                              FLT_EPSILON,
+                              1e-6f,
+                              -1e-6f,
+                              5e-7f,
+                              -5e-7f,
+                              4.9999999e-7f,
+                              5.0000006e-7f,
+                              1e-7f,
+                              9.9999995e-7f,
+                              0.9999995f,
+                              0.99999994f,
+                              -0.9999995f,
+                              999999.94f,
+                              16777216.0f,
+                              16777215.0f,
+                              1e10f,
+                              -1e10f,
+                              3.4e38f,
+                              0.1f,
+                              0.2f,
+                              0.3f,
+                              -0.125f,
+                              1.5f,
+                              100.0f,
+                              250.0f};
+    for (float value : specials)
+        check(value);
     EXPECT_EQ(fastFixed(-0.0f), "-0.000000");
     EXPECT_EQ(fastFixed(-1e-9f), "-0.000000");
     EXPECT_EQ(fastFixed(FLT_MAX), "340282346638528859811704183484516925440.000000");
@@ -99,10 +132,12 @@ TEST_F(FixedFloatMatchesPrintf, EveryExponentAroundItsPowerOfTwo) {
 
 TEST_F(FixedFloatMatchesPrintf, MillionsOfRandomBitPatterns) {
     std::mt19937 random(20240611u);
-    for (int i = 0; i < 3000000; ++i) check(floatFromBits(random()));
+    for (int i = 0; i < 3000000; ++i)
+        check(floatFromBits(random()));
     // Magnitudes that recordings really hold, where every decimal shows.
     std::uniform_real_distribution<float> everyday(-20000.0f, 20000.0f);
-    for (int i = 0; i < 1000000; ++i) check(everyday(random));
+    for (int i = 0; i < 1000000; ++i)
+        check(everyday(random));
     EXPECT_EQ(mismatches_, 0);
 }
 
@@ -112,17 +147,19 @@ TEST(CsvRow, MatchesTheEightFieldPrintfFormat) {
     char expected[kMaxCsvRowChars + 1];
     for (int i = 0; i < 20000; ++i) {
         float values[kCsvRowValues];
-        for (float &value : values) value = floatFromBits(random());
+        for (float &value : values)
+            value = floatFromBits(random());
         if (i == 0) {
-            for (float &value : values) value = -FLT_MAX; // the longest row there is
+            for (float &value : values)
+                value = -FLT_MAX; // the longest row there is
         }
         char *end = writeCsvRow(row, values);
         ASSERT_LE(static_cast<std::size_t>(end - row), kMaxCsvRowChars);
         std::snprintf(expected, sizeof expected, "%f, %f, %f, %f, %f, %f, %f, %f\n",
-                      double(values[0]), double(values[1]), double(values[2]),
-                      double(values[3]), double(values[4]), double(values[5]),
-                      double(values[6]), double(values[7]));
-        ASSERT_EQ(std::string(row, static_cast<std::size_t>(end - row)), std::string(expected)) << "row " << i;
+                      double(values[0]), double(values[1]), double(values[2]), double(values[3]),
+                      double(values[4]), double(values[5]), double(values[6]), double(values[7]));
+        ASSERT_EQ(std::string(row, static_cast<std::size_t>(end - row)), std::string(expected))
+            << "row " << i;
     }
 }
 
@@ -160,12 +197,12 @@ TEST_F(CsvExport, EverySampleInOrderAcrossBlocksAndChunks) {
     const std::size_t count = 2 * SampleStore::kBlockFloats + 17;
     for (std::size_t i = 0; i < count; ++i) {
         float values[8];
-        for (float &value : values) value = floatFromBits(random());
+        for (float &value : values)
+            value = floatFromBits(random());
         store_->appendSample(1, values);
         std::snprintf(line, sizeof line, "%f, %f, %f, %f, %f, %f, %f, %f\n", double(values[0]),
-                      double(values[1]), double(values[2]), double(values[3]),
-                      double(values[4]), double(values[5]), double(values[6]),
-                      double(values[7]));
+                      double(values[1]), double(values[2]), double(values[3]), double(values[4]),
+                      double(values[5]), double(values[6]), double(values[7]));
         expected += line;
     }
     store_->exportSetCsv(1);
@@ -195,7 +232,8 @@ TEST_F(CsvExport, AnEmptySetGivesAZeroByteFileAndASecondExportReplacesTheFirst) 
     EXPECT_EQ(std::filesystem::file_size(exportPath(1)), 0u);
 
     const float many[8] = {1, 1, 1, 1, 1, 1, 1, 1};
-    for (int i = 0; i < 3; ++i) store_->appendSample(1, many);
+    for (int i = 0; i < 3; ++i)
+        store_->appendSample(1, many);
     store_->exportSetCsv(1);
     store_->clearSet(1);
     const float one[8] = {5, 5, 5, 5, 5, 5, 5, 5};

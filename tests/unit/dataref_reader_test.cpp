@@ -56,10 +56,13 @@ TEST_F(DatarefReader, EveryOtherMaskReadsZero) {
     EXPECT_EQ(state_->readChannel(1, 0), 0.0f);
 
     // Masks with several bits are not taken apart, not even when each bit alone is readable.
-    const int masks[] = {0, xplmType_Int | xplmType_Float,
+    const int masks[] = {0,
+                         xplmType_Int | xplmType_Float,
                          xplmType_Int | xplmType_Float | xplmType_Double,
-                         xplmType_Float | xplmType_FloatArray, xplmType_IntArray | xplmType_Data,
-                         64, -1};
+                         xplmType_Float | xplmType_FloatArray,
+                         xplmType_IntArray | xplmType_Data,
+                         64,
+                         -1};
     for (int mask : masks) {
         attachMask(1, 1, "test/mask" + std::to_string(mask), mask);
         EXPECT_EQ(state_->readChannel(1, 1), 0.0f) << "mask " << mask;
@@ -99,7 +102,8 @@ TEST_F(DatarefReader, ArrayElementsOfEachType) {
 
 TEST_F(DatarefReader, IndexBeyondTheEndIsLoweredToTheLastElementAndKept) {
     attach(1, 2, "test/ints", DataRefKind::IntArray, 8);
-    for (int i = 0; i < 8; ++i) xphost::setDataRefElement("test/ints", i, 10 * i);
+    for (int i = 0; i < 8; ++i)
+        xphost::setDataRefElement("test/ints", i, 10 * i);
     state_->Index[1][2] = 12;
     EXPECT_EQ(state_->readChannel(1, 2), 70.0f);
     EXPECT_EQ(state_->Index[1][2], 7);
@@ -120,7 +124,8 @@ TEST_F(DatarefReader, IndexBeyondTheEndIsLoweredToTheLastElementAndKept) {
 TEST_F(DatarefReader, EachSetUsesItsOwnIndex) {
     attach(0, 6, "test/shared", DataRefKind::FloatArray, 8);
     state_->DataRefHandle[2][6] = state_->DataRefHandle[0][6];
-    for (int i = 0; i < 8; ++i) xphost::setDataRefElement("test/shared", i, i + 0.5);
+    for (int i = 0; i < 8; ++i)
+        xphost::setDataRefElement("test/shared", i, i + 0.5);
     state_->Index[0][6] = 1;
     state_->Index[2][6] = 5;
     state_->CurrentSet = 0;

@@ -61,14 +61,16 @@ TEST(SampleStore, AppendsKeepOrderPerSetAcrossBlockBoundaries) {
     // Sets of different lengths, one exactly on a block boundary, one just past two.
     const std::size_t counts[kSets] = {5, SampleStore::kBlockFloats,
                                        2 * SampleStore::kBlockFloats + 3};
-    for (int set = 0; set < kSets; ++set) appendNumbered(*store, set, counts[set]);
-    for (int set = 0; set < kSets; ++set) expectNumbered(*store, set, counts[set]);
+    for (int set = 0; set < kSets; ++set)
+        appendNumbered(*store, set, counts[set]);
+    for (int set = 0; set < kSets; ++set)
+        expectNumbered(*store, set, counts[set]);
 }
 
 TEST(SampleStore, StoresValuesBitForBit) {
     const auto store = std::make_unique<SampleStore>();
-    const float values[kChannels] = {-0.0f, 1e-45f, -3.4028235e38f, 0.1f,
-                                     1.0f / 0.0f, -1.0f / 0.0f, 123.456f, -7.0f};
+    const float values[kChannels] = {-0.0f,       1e-45f,       -3.4028235e38f, 0.1f,
+                                     1.0f / 0.0f, -1.0f / 0.0f, 123.456f,       -7.0f};
     store->appendSample(1, values);
     for (int channel = 0; channel < kChannels; ++channel) {
         const float stored = store->series(1, channel)[0];
@@ -80,7 +82,8 @@ TEST(SampleStore, StoresValuesBitForBit) {
 TEST(SampleStore, ClearEmptiesOneSetOnlyAndRecordingStartsAfresh) {
     const auto store = std::make_unique<SampleStore>();
     const std::size_t count = SampleStore::kBlockFloats + 10;
-    for (int set = 0; set < kSets; ++set) appendNumbered(*store, set, count);
+    for (int set = 0; set < kSets; ++set)
+        appendNumbered(*store, set, count);
 
     store->clearSet(1);
     EXPECT_EQ(store->sampleCount(1), 0u);
@@ -108,7 +111,8 @@ TEST(SampleStore, SetOrChannelOutsideTheStoreIsIgnored) {
     store->appendSample(kSets, values);
     store->appendSample(0, nullptr);
     store->clearSet(kSets);
-    for (int set = 0; set < kSets; ++set) EXPECT_EQ(store->sampleCount(set), 0u);
+    for (int set = 0; set < kSets; ++set)
+        EXPECT_EQ(store->sampleCount(set), 0u);
     EXPECT_EQ(store->sampleCount(-1), 0u);
     EXPECT_EQ(store->series(kSets, 0).size(), 0u);
     EXPECT_EQ(store->series(0, kChannels).size(), 0u);
