@@ -11,6 +11,17 @@ namespace {
 
 constexpr std::uint64_t kMillion = 1000000;
 
+// Two decimal digits at a time halves the divisions of the six decimals.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233"
+    "34353637383940414243444546474849505152535455565758596061626364656667"
+    "6869707172737475767778798081828384858687888990919293949596979899";
+
+void writeDigitPair(char *out, std::uint32_t pair) {
+    out[0] = kDigitPairs[2 * pair];
+    out[1] = kDigitPairs[2 * pair + 1];
+}
+
 // The exact "%f" text of a float, computed in integers. A float is M * 2^E with M below 2^24,
 // so its integer part and its fraction times one million fit in 64 bits as long as E is at
 // most 39; the fraction is then rounded half to even on its exact remainder, as printf rounds
@@ -49,10 +60,10 @@ char *writeFixedFloatExact(char *out, float value) {
     if ((bits >> 31) != 0) *out++ = '-';
     out = std::to_chars(out, out + 20, integerPart).ptr;
     *out++ = '.';
-    for (int digit = 5; digit >= 0; --digit) {
-        out[digit] = static_cast<char>('0' + millionths % 10);
-        millionths /= 10;
-    }
+    const std::uint32_t fraction = static_cast<std::uint32_t>(millionths);
+    writeDigitPair(out, fraction / 10000);
+    writeDigitPair(out + 2, fraction / 100 % 100);
+    writeDigitPair(out + 4, fraction % 100);
     return out + 6;
 }
 
