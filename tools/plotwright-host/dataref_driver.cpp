@@ -31,6 +31,26 @@ DataRefDriver::Driven *DataRefDriver::find(const std::string &name) {
     return nullptr;
 }
 
+std::unique_ptr<Formula> DataRefDriver::compile(const std::string &text, std::string *error) {
+    std::vector<NamedValue> values;
+    for (const auto &let : lets_) values.push_back({let->Name, &let->Value});
+    return Formula::compile(text, error, values);
+}
+
+bool DataRefDriver::defineLet(const DefineLet &let, std::string *error) {
+    for (const auto &known : lets_)
+        if (known->Name == let.Name) {
+            *error = "the value " + let.Name + " is already defined";
+            return false;
+        }
+    auto value = std::make_unique<Let>();
+    value->Name = let.Name;
+    value->Rule = compile(let.Formula, error);
+    if (!value->Rule) return false;
+    lets_.push_back(std::move(value));
+    return true;
+}
+
 bool DataRefDriver::define(const DefineDataRef &define, std::string *error) {
     if (find(define.Name) != nullptr) {
         *error = "the dataref " + define.Name + " is already defined";
@@ -43,7 +63,7 @@ bool DataRefDriver::define(const DefineDataRef &define, std::string *error) {
     driven.Length = driven.IsArray ? define.Length : 1;
     driven.Formulas.resize(driven.Length);
     if (!define.Formula.empty()) {
-        std::shared_ptr<Formula> formula = Formula::compile(define.Formula, error);
+        std::shared_ptr<Formula> formula = compile(define.Formula, error);
         if (!formula) return false;
         for (auto &slot : driven.Formulas) slot = formula;
     }
@@ -67,7 +87,7 @@ bool DataRefDriver::setFormula(const SetFormula &set, std::string *error) {
                  std::to_string(set.Element) + " does not exist";
         return false;
     }
-    std::shared_ptr<Formula> formula = Formula::compile(set.Formula, error);
+    std::shared_ptr<Formula> formula = compile(set.Formula, error);
     if (!formula) return false;
     if (set.Element >= 0)
         driven->Formulas[static_cast<std::size_t>(set.Element)] = formula;
@@ -78,6 +98,13 @@ bool DataRefDriver::setFormula(const SetFormula &set, std::string *error) {
 
 void DataRefDriver::update(double t) {
     if (!failure_.empty()) return;
+    for (const auto &let : lets_) {
+        std::string error;
+        if (!let->Rule->evaluate(t, 0.0, &let->Value, &error)) {
+            failure_ = "let " + let->Name + ": " + error;
+            return;
+        }
+    }
     for (Driven &driven : datarefs_) {
         for (std::size_t element = 0; element < driven.Length; ++element) {
             Formula *formula = driven.Formulas[element].get();

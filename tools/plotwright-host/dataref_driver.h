@@ -15,6 +15,8 @@ class DataRefDriver {
 public:
     // Defines the dataref in the host (all values 0) and gives it its formula, if any.
     bool define(const DefineDataRef &define, std::string *error);
+    // A named value later formulas may use.
+    bool defineLet(const DefineLet &let, std::string *error);
     // Replaces the formula of a defined dataref, or of one of its elements.
     bool setFormula(const SetFormula &set, std::string *error);
 
@@ -35,6 +37,15 @@ private:
         std::vector<std::shared_ptr<Formula>> Formulas;
     };
     Driven *find(const std::string &name);
+    std::unique_ptr<Formula> compile(const std::string &text, std::string *error);
+
+    struct Let {
+        std::string Name;
+        double Value = 0.0;
+        std::unique_ptr<Formula> Rule;
+    };
+    // Held by pointer: formulas keep the address of each value.
+    std::vector<std::unique_ptr<Let>> lets_;
 
     std::vector<Driven> datarefs_;
     std::string failure_;

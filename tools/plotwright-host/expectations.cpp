@@ -13,6 +13,7 @@
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
 #include "scenario_tokens.h"
+#include "ui_input.h"
 #include "ui_lookup.h"
 #include "xphost/host.h"
 #include "xphost/screen.h"
@@ -99,7 +100,7 @@ bool capture(const std::string &window, xphost::Image *image, std::string *why) 
         return image->Width > 0;
     }
     XPWidgetID found = findVisibleWindow(window, why);
-    if (found == nullptr) return false;
+    if (found == nullptr || !bringToFront(found, why)) return false;
     *image = xphost::captureWindow(found);
     if (image->Width == 0) *why = "the window " + windowName(found) + " could not be captured";
     return image->Width > 0;

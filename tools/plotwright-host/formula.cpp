@@ -3,6 +3,7 @@
 #include <muParser.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 
@@ -24,6 +25,15 @@ double smooth(double x, double a, double b) {
 }
 
 double step(double x, double a) { return x >= a ? 1.0 : 0.0; }
+
+// The area under ramp(s, a, b) for s up to x: integrating a rate that ramps up (a vertical speed)
+// gives the matching quantity (the altitude) in closed form.
+double rampIntegral(double x, double a, double b) {
+    if (x <= a) return 0.0;
+    if (b <= a) return x - a;
+    if (x <= b) return (x - a) * (x - a) / (2.0 * (b - a));
+    return (b - a) / 2.0 + (x - b);
+}
 
 double latticeValue(std::int64_t cell, double seed) {
     std::uint64_t h = static_cast<std::uint64_t>(cell) * 0x9E3779B97F4A7C15ULL ^
@@ -57,7 +67,8 @@ struct Formula::Engine {
 
 Formula::~Formula() = default;
 
-std::unique_ptr<Formula> Formula::compile(const std::string &text, std::string *error) {
+std::unique_ptr<Formula> Formula::compile(const std::string &text, std::string *error,
+                                          const std::vector<NamedValue> &values) {
     std::unique_ptr<Formula> formula(new Formula());
     formula->text_ = text;
     formula->engine_ = std::make_unique<Engine>();
@@ -65,10 +76,12 @@ std::unique_ptr<Formula> Formula::compile(const std::string &text, std::string *
     try {
         engine.parser.DefineVar("t", &engine.t);
         engine.parser.DefineVar("i", &engine.i);
+        for (const NamedValue &value : values) engine.parser.DefineVar(value.Name, value.Value);
         engine.parser.DefineConst("pi", 3.14159265358979323846);
         engine.parser.DefineFun("ramp", ramp);
         engine.parser.DefineFun("smooth", smooth);
         engine.parser.DefineFun("step", step);
+        engine.parser.DefineFun("rampint", rampIntegral);
         engine.parser.DefineFun("clamp", clampTo);
         engine.parser.DefineFun("noise", noise);
         engine.parser.SetExpr(text);
@@ -107,8 +120,23 @@ bool Formula::evaluate(double t, double element, double *value, std::string *err
     }
 }
 
+bool isFreeFormulaName(const std::string &name) {
+    if (name.empty() || !(std::isalpha(static_cast<unsigned char>(name[0])) || name[0] == '_'))
+        return false;
+    for (char c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+    static const char *const kTaken[] = {"t", "i", "pi", "ramp", "smooth", "step", "clamp", "noise",
+                                         "rampint", "sin", "cos", "tan", "asin", "acos", "atan", "sinh",
+                                         "cosh", "tanh", "asinh", "acosh", "atanh", "log2",
+                                         "log10", "log", "ln", "exp", "sqrt", "sign", "rint",
+                                         "abs", "min", "max", "sum", "avg", "_pi", "_e"};
+    for (const char *taken : kTaken)
+        if (name == taken) return false;
+    return true;
+}
+
 const char *formulaHelpText() {
-    return "t (seconds), i (array element), pi, ramp(x,a,b), smooth(x,a,b), step(x,a), "
+    return "t (seconds), i (array element), pi, ramp(x,a,b), rampint(x,a,b), smooth(x,a,b), step(x,a), "
            "clamp(x,lo,hi), noise(x,seed), and muparser's functions and operators";
 }
 

@@ -39,6 +39,12 @@ struct SetFormula {
     std::string Formula;
 };
 
+// A named value of t that later formulas may use, evaluated every frame before the datarefs.
+struct DefineLet {
+    std::string Name;
+    std::string Formula;
+};
+
 struct StartPlugin {};
 struct StopPlugin {};
 
@@ -143,7 +149,7 @@ struct Expect {
     Comparison Compare;
 };
 
-using Action = std::variant<DefineDataRef, SetFormula, StartPlugin, StopPlugin, ChooseMenu,
+using Action = std::variant<DefineDataRef, SetFormula, DefineLet, StartPlugin, StopPlugin, ChooseMenu,
                             PressButton, ClickCell, TypeIntoCell, CloseWindow, TrackClick,
                             TrackDrag, Wait, Screenshot, Print, Expect>;
 

@@ -18,7 +18,7 @@ constexpr std::size_t kMaxArrayLength = 65536;
 constexpr int kMaxScreenSide = 8192;
 
 const char kCommandList[] =
-    "screen, settings, dataref, set, start, stop, menu, press, click, type, close, track, "
+    "screen, settings, let, dataref, set, start, stop, menu, press, click, type, close, track, "
     "wait, screenshot, print, expect";
 
 // Thrown inside this file only, to leave a line's parsing at the first problem.
@@ -148,13 +148,6 @@ void checkDataRefName(const std::string &name) {
             fail("a dataref name has no blanks, '=' or quotes: '" + name + "'");
 }
 
-std::string checkedFormula(const std::string &text) {
-    const std::string formula = trimBlanks(text);
-    if (formula.empty()) fail("expected a formula after '='");
-    std::string error;
-    if (!Formula::compile(formula, &error)) fail(error);
-    return formula;
-}
 
 // "name = formula" lines are split at the first '=' before tokenizing, so formulas keep their
 // own syntax (and may contain '==').
@@ -420,6 +413,7 @@ private:
         const std::string keyword = line.substr(0, line.find_first_of(" \t"));
         if (keyword == "dataref") return parseDefine(where, line);
         if (keyword == "set") return parseSet(where, line);
+        if (keyword == "let") return parseLet(where, line);
 
         std::vector<Token> tokens;
         std::string tokenError;
@@ -532,6 +526,42 @@ private:
         add(where, line, std::move(define));
     }
 
+    // Formulas are compiled here too, so their errors point at their line; `let` values are
+    // stood in for by zeros.
+    std::string checkedFormula(const std::string &text) {
+        const std::string formula = trimBlanks(text);
+        if (formula.empty()) fail("expected a formula after '='");
+        std::vector<double> zeros(letNames_.size(), 0.0);
+        std::vector<NamedValue> values;
+        for (std::size_t k = 0; k < letNames_.size(); ++k) values.push_back({letNames_[k], &zeros[k]});
+        std::string error;
+        if (!Formula::compile(formula, &error, values)) fail(error);
+        return formula;
+    }
+
+    void parseLet(const SourceLine &where, const std::string &line) {
+        std::string left, right;
+        bool hasFormula = false;
+        splitAssignment(line, &left, &right, &hasFormula);
+        std::vector<Token> tokens;
+        std::string tokenError;
+        if (!tokenizeLine(left, &tokens, &tokenError)) fail(tokenError);
+        Words words(tokens);
+        (void)words.take("let");
+        DefineLet let;
+        let.Name = words.take("a name");
+        words.end();
+        if (!hasFormula) fail("expected 'let NAME = FORMULA'");
+        if (!isFreeFormulaName(let.Name))
+            fail("'" + let.Name + "' cannot name a value: use letters, digits and '_', starting "
+                 "with a letter, and no name formulas already know (t, i, pi, functions)");
+        for (const std::string &known : letNames_)
+            if (known == let.Name) fail("the value '" + let.Name + "' is already defined");
+        let.Formula = checkedFormula(right);
+        letNames_.push_back(let.Name);
+        add(where, line, std::move(let));
+    }
+
     void parseSet(const SourceLine &where, const std::string &line) {
         std::string left, right;
         bool hasFormula = false;
@@ -629,6 +659,7 @@ private:
     bool started_ = false;
     bool stopped_ = false;
     bool settingsGiven_ = false;
+    std::vector<std::string> letNames_;
 };
 
 } // namespace

@@ -57,7 +57,7 @@ private:
         const SourceLine top{scenario_.File, 0};
         if (!prepareInstallRoot(options_.InstallRoot, &error)) return fail(top, error);
         xphost::resetHost(options_.InstallRoot);
-        if (!xphost::hostErrors().empty()) return checkHost(top), false;
+        if (checkHost(top)) return false;
         if (!installModule(options_.ModulePath, &error)) return fail(top, error);
         if (!installSettings(&error)) return fail(top, error);
 
@@ -135,6 +135,7 @@ private:
 
     bool perform(const DefineDataRef &define, std::string *error) { return driver_.define(define, error); }
     bool perform(const SetFormula &set, std::string *error) { return driver_.setFormula(set, error); }
+    bool perform(const DefineLet &let, std::string *error) { return driver_.defineLet(let, error); }
 
     bool perform(const StartPlugin &, std::string *error) {
         if (!module_.load(options_.ModulePath, error)) return false;
@@ -234,7 +235,7 @@ private:
             image = xphost::captureScreen();
         } else {
             XPWidgetID window = findVisibleWindow(shot.Window, error);
-            if (window == nullptr) return false;
+            if (window == nullptr || !bringToFront(window, error)) return false;
             image = xphost::captureWindow(window);
             what = "the window " + windowName(window);
         }

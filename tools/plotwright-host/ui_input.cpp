@@ -59,26 +59,51 @@ int trackX(const xphost::WidgetRect &rect, double fraction) {
     return rect.Left + static_cast<int>(std::lround(fraction * (rect.Right - rect.Left)));
 }
 
+// A person clicks the window they want where it shows and holds nothing to press: its title
+// bar if any of it is uncovered, else any free spot of it. Returns whether there was one.
+bool clickFreeSpot(XPWidgetID window) {
+    constexpr int kGrid = 6;
+    const xphost::WidgetRect rect = xphost::geometryOf(window);
+    auto tryAt = [window](int x, int y) {
+        if (frontWindowAt(x, y) != window || !isBareWindowPoint(window, x, y)) return false;
+        xphost::click(x, y);
+        return true;
+    };
+    for (int dy = 4; dy <= 12; dy += 4)
+        for (int x = rect.Left + 8; x <= rect.Right - 8; x += kGrid)
+            if (tryAt(x, rect.Top - dy)) return true;
+    for (int y = rect.Top - 2; y >= rect.Bottom + 2; y -= kGrid)
+        for (int x = rect.Left + 2; x <= rect.Right - 2; x += kGrid)
+            if (tryAt(x, y)) return true;
+    return false;
+}
+
+bool isFrontWindow(XPWidgetID window) {
+    const std::vector<XPWidgetID> roots = xphost::rootWidgets();
+    for (auto it = roots.rbegin(); it != roots.rend(); ++it)
+        if (xphost::isShown(*it)) return *it == window;
+    return false;
+}
+
 } // namespace
+
+bool bringToFront(XPWidgetID window, std::string *error) {
+    if (isFrontWindow(window)) return true;
+    if (clickFreeSpot(window) && isFrontWindow(window)) return true;
+    *error = "the window " + windowName(window) + " could not be brought to the front: other "
+             "windows cover all of it but its widgets";
+    return false;
+}
 
 bool uncover(XPWidgetID widget, int x, int y, std::string *error) {
     const XPWidgetID window = rootOf(widget);
     const XPWidgetID front = frontWindowAt(x, y);
     if (front == window) return true;
-    // A person clicks the title bar of the window they want: the strip along its top edge.
-    const xphost::WidgetRect rect = xphost::geometryOf(window);
-    for (int dy = 4; dy <= 12; dy += 4) {
-        const int ty = rect.Top - dy;
-        for (int tx = rect.Left + 8; tx <= rect.Right - 8; tx += 8) {
-            if (frontWindowAt(tx, ty) != window || !isBareWindowPoint(window, tx, ty)) continue;
-            xphost::click(tx, ty);
-            if (frontWindowAt(x, y) == window) return true;
-        }
-    }
+    if (clickFreeSpot(window) && frontWindowAt(x, y) == window) return true;
     *error = "the point (" + std::to_string(x) + ", " + std::to_string(y) + ") of the window " +
              windowName(window) + " is covered by the window " +
              (front != nullptr ? windowName(front) : std::string("(none)")) +
-             ", and no free part of its title bar brings it forward";
+             ", and no free part of it shows to click it forward";
     return false;
 }
 

@@ -25,4 +25,7 @@ bool dragTrack(XPWidgetID graph, bool fromThumb, double from, double to, std::st
 // window's title bar if it is.
 bool uncover(XPWidgetID widget, int x, int y, std::string *error);
 
+// Brings a shown main window in front of all others, as a person does before looking at it.
+bool bringToFront(XPWidgetID window, std::string *error);
+
 } // namespace plotwright_host
