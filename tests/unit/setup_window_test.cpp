@@ -370,12 +370,6 @@ TEST(WidgetNumberText, ScalingTextReadsOnlyTheLeadingDecimalNumber) {
     EXPECT_EQ(parseScalingText(std::string(300, '9').c_str()), FLT_MAX);
 }
 
-TEST(WidgetNumberText, NumbersAreFormattedAsTheSettingsFileWritesThem) {
-    EXPECT_STREQ(formatInt(-12).Text, "-12");
-    EXPECT_STREQ(formatFloat(1.5f).Text, "1.500000");
-    EXPECT_STREQ(formatFloat(-FLT_MAX).Text, "-340282346638528859811704183484516925440.000000");
-}
-
 TEST_F(HostTest, WidgetTextIsAlwaysTerminatedAndReportsWhenItWasCut) {
     XPWidgetID caption = XPCreateWidget(0, 20, 100, 0, 1, "", 1, nullptr, xpWidgetClass_Caption);
     char buffer[kWidgetTextSize];
