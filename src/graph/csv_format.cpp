@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <system_error>
 
 namespace {
 
@@ -25,8 +24,7 @@ void writeDigitPair(char *out, std::uint32_t pair) {
 // The exact "%f" text of a float, computed in integers. A float is M * 2^E with M below 2^24,
 // so its integer part and its fraction times one million fit in 64 bits as long as E is at
 // most 39; the fraction is then rounded half to even on its exact remainder, as printf rounds
-// the exact binary value. Returns null for magnitudes beyond that (2^63 and up), which the
-// caller hands to the standard library.
+// the exact binary value. Returns null for magnitudes beyond that (2^63 and up).
 char *writeFixedFloatExact(char *out, float value) {
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
@@ -72,14 +70,10 @@ char *writeFixedFloatExact(char *out, float value) {
 char *writeFixedFloat(char *out, float value) {
     if (std::isfinite(value)) {
         if (char *end = writeFixedFloatExact(out, value)) return end;
-        // The largest magnitudes: the standard library's exact conversion, which rounds as
-        // printf does.
-        const double widened = static_cast<double>(value);
-        const std::to_chars_result result =
-            std::to_chars(out, out + kMaxFixedFloatChars, widened, std::chars_format::fixed, 6);
-        if (result.ec == std::errc()) return result.ptr;
     }
-    // Infinities and NaN are spelled as the platform's printf spells them.
+    // Magnitudes of 2^63 and beyond (rare in flight data), infinities and NaN: printf itself,
+    // so they read exactly as the platform prints them. Floating-point to_chars would do for
+    // the large ones, but Apple's library lacks it on the macOS versions the simulator runs on.
     char text[kMaxFixedFloatChars + 1];
     const int length = std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
     if (length <= 0) return out;
