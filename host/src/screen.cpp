@@ -11,7 +11,8 @@
 //   state once at creation finds it in every frame, whatever the host drew before it.
 // - A widget that handles xpMsg_Paint draws its children itself; otherwise the host sends
 //   xpMsg_Draw and then paints the visible children in creation order (the last on top).
-// - GL errors raised while a widget paints are host errors naming the widget; errors found at
+// - GL errors raised while a widget paints are host errors naming the widget, and so is a
+//   glBegin left open (the host closes it, so the rest of the frame draws); errors found at
 //   the start of a frame were raised by GL calls made outside any frame and are host errors too.
 // - The context is made on first use and kept for the life of the process; resetHost restores
 //   the default screen size and forgets the frame state.
@@ -243,6 +244,19 @@ void reportGlErrors(const std::string &where) {
     if (!names.empty()) reportHostError(names + " " + where);
 }
 
+// A widget that returns with a glBegin still open would make every later state call of the
+// frame fail. Queries are refused between glBegin and glEnd (the value is left unwritten), which
+// tells the two apart without relying on the error flags the widget may have set.
+bool closeOpenPrimitive() {
+    GLint mode = -1;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    if (mode != -1) return false;
+    glEnd();
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    return true;
+}
+
 std::string describeWidget(XPWidgetID id) {
     char text[32];
     std::snprintf(text, sizeof text, "%p", id);
@@ -261,18 +275,24 @@ void setProjection() {
     glTranslatef(0.375f, 0.375f, 0.0f);
 }
 
+void checkAfterDraw(XPWidgetID id, const char *what) {
+    if (closeOpenPrimitive())
+        reportHostError(describeWidget(id) + " " + what + " and left a glBegin without glEnd");
+    reportGlErrors("while " + describeWidget(id) + " " + what);
+}
+
 void paintWidget(XPWidgetID id) {
     const internal::Widget *widget = internal::findWidget(id);
     if (widget == nullptr || !widget->shown || widget->dying) return;
     setProjection();
     internal::applyPlain2DState();
     const bool painted = internal::sendToWidget(id, xpMsg_Paint, 0, 0) != 0;
-    reportGlErrors("while " + describeWidget(id) + " painted");
+    checkAfterDraw(id, "painted");
     if (painted) return;
     setProjection();
     internal::applyPlain2DState();
     internal::sendToWidget(id, xpMsg_Draw, 0, 0);
-    reportGlErrors("while " + describeWidget(id) + " drew");
+    checkAfterDraw(id, "drew");
     widget = internal::findWidget(id);
     if (widget == nullptr) return;
     for (XPWidgetID child : std::vector<XPWidgetID>(widget->children))

@@ -52,9 +52,16 @@ void moveWithChildren(XPWidgetID id, int dx, int dy) {
         moveWithChildren(child, dx, dy);
 }
 
+// Mouse and key messages a plug-in sends by hand may carry no state; they are not for us then.
+bool isInputWithoutState(XPWidgetMessage message, intptr_t param1) {
+    const bool input = message == xpMsg_MouseDown || message == xpMsg_MouseDrag ||
+                       message == xpMsg_MouseUp || message == xpMsg_KeyPress;
+    return input && param1 == 0;
+}
+
 int mainWindowFunction(XPWidgetMessage message, XPWidgetID id, intptr_t param1, intptr_t) {
     Widget *window = findWidget(id);
-    if (window == nullptr) return 0;
+    if (window == nullptr || isInputWithoutState(message, param1)) return 0;
     switch (message) {
     case xpMsg_Draw:
         return drawAndTake(id);
@@ -105,7 +112,7 @@ void changeButtonState(XPWidgetID id, intptr_t state) {
 
 int buttonFunction(XPWidgetMessage message, XPWidgetID id, intptr_t param1, intptr_t) {
     Widget *button = findWidget(id);
-    if (button == nullptr) return 0;
+    if (button == nullptr || isInputWithoutState(message, param1)) return 0;
     const intptr_t behaviour = propertyOf(*button, xpProperty_ButtonBehavior);
     switch (message) {
     case xpMsg_Draw:
@@ -146,7 +153,7 @@ int buttonFunction(XPWidgetMessage message, XPWidgetID id, intptr_t param1, intp
 
 int textFieldFunction(XPWidgetMessage message, XPWidgetID id, intptr_t param1, intptr_t) {
     const Widget *field = findWidget(id);
-    if (field == nullptr) return 0;
+    if (field == nullptr || isInputWithoutState(message, param1)) return 0;
     switch (message) {
     case xpMsg_Draw:
         return drawAndTake(id);

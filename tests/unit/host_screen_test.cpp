@@ -164,6 +164,16 @@ TEST_F(ScreenTest, GlErrorsInADrawAndDrawingOutsideAFrameAreHostErrors) {
     xphost::drawFrame();
     expectHostErrorsMentioning("GL_INVALID_OPERATION", 1);
 
+    // A primitive left open is closed, reported, and the rest of the frame still draws.
+    XPCreateWidget(200, 300, 300, 200, 1, "After", 1, nullptr, xpWidgetClass_MainWindow);
+    gDrawAction = [](XPWidgetID) {
+        glBegin(GL_LINES);
+        glVertex2i(0, 0);
+    };
+    const xphost::Image picture = xphost::captureRect(xphost::WidgetRect{200, 300, 300, 200});
+    expectHostErrorsMentioning("glBegin without glEnd", 1);
+    EXPECT_TRUE(isRgb(picture.at(0, 0), 46, 51, 61, 3)); // the window behind drew its outline
+
     gDrawAction = nullptr;
     XPLMDrawTranslucentDarkBox(0, 10, 10, 0);
     XPDrawTrack(0, 20, 100, 0, 0, 10, 5, xpTrack_ScrollBar, 0);

@@ -357,6 +357,19 @@ TEST_F(WidgetsTest, CloseBoxSendsCloseToItsWindowOnly) {
     const auto closes = eventsOf(xpMessage_CloseButtonPushed);
     ASSERT_EQ(closes.size(), 1u);
     EXPECT_EQ(closes[0].widget, window);
+
+    // A press on the box released elsewhere closes nothing; the title bar drags the window.
+    XPWidgetID child = XPCreateWidget(120, 300, 200, 280, 1, "c", 0, window, xpWidgetClass_Caption);
+    xphost::mouseDown(490, 390);
+    xphost::mouseUp(300, 200);
+    EXPECT_EQ(eventsOf(xpMessage_CloseButtonPushed).size(), 1u);
+    xphost::mouseDown(200, 390);
+    xphost::mouseDrag(230, 380);
+    xphost::mouseUp(230, 380);
+    EXPECT_EQ(xphost::geometryOf(window).Left, 130);
+    EXPECT_EQ(xphost::geometryOf(window).Top, 390);
+    EXPECT_EQ(xphost::geometryOf(child).Left, 150);
+    EXPECT_EQ(xphost::geometryOf(child).Bottom, 270);
 }
 
 TEST_F(WidgetsTest, CheckBoxFlipsAtMouseDownAndOnlyUserClicksAnnounceIt) {

@@ -2,6 +2,19 @@
 // The widget library as a user and a test see it: inspecting the widget tree, and mouse and
 // keyboard input made the way a person makes it. The XP* functions themselves are the API
 // declared in sdk/.
+//
+// Where the simulator's behaviour is not documented the host chooses, and says so in the
+// header comment of the source file concerned (widget_api.cpp, mouse_keyboard.cpp,
+// standard_widgets.cpp, text_field_editing.cpp, track.cpp). The ones a test most often meets:
+// - XPSetWidgetProperty always sends xpMsg_PropertyChanged, also for an unchanged value;
+//   xpMsg_Shown / xpMsg_Hidden are sent only when the widget's own flag changes.
+// - Unknown or destroyed handles are host errors; handles are never reused, not even after
+//   resetHost. Property reads and XPIsWidgetVisible of a null widget answer 0 quietly.
+// - A click in a window behind brings it to the front after the mouse-down was delivered; a
+//   click that no widget of the front-most window under the pointer takes is lost.
+// - A click on a text field puts the caret at the end of its text; a mouse-down anywhere else
+//   takes the keyboard focus away.
+// - The inspection functions below never report errors: an unknown widget gets empty answers.
 
 #include <cstddef>
 #include <string>
@@ -53,7 +66,9 @@ void mouseUp(int x, int y);
 bool click(int x, int y);
 // A click at the centre of the widget's rectangle.
 bool clickWidget(XPWidgetID widget);
-// A click on the close box of a main window that has close boxes.
+// A click on the close box of a main window that has close boxes: a 14-pixel square 4 pixels in
+// from the window's top and right edges, inside its 20-pixel title bar. Dragging the title bar
+// moves the window with its children.
 bool clickCloseBox(XPWidgetID mainWindow);
 // Where the close box of a main window is drawn and clicked.
 WidgetRect closeBoxRect(XPWidgetID mainWindow);
