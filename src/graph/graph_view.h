@@ -13,6 +13,7 @@ constexpr int kGraphShownSamples = 700;
 // The scroll track fills the strip from the bottom edge to 20 pixels above it.
 constexpr int kGraphTrackBandHeight = 20;
 
+// Fields that a message's GraphViewParts leave out stay 0.
 struct GraphView {
     XPWidgetID Widget;
     int Left;
@@ -34,7 +35,11 @@ struct GraphView {
     int Set;
 };
 
-GraphView readGraphView(XPWidgetID widget);
+enum class GraphViewParts {
+    SetAndPosition, // the set range, the current set and Position: what property messages use
+    Everything,
+};
+GraphView readGraphView(XPWidgetID widget, GraphViewParts parts);
 
 intptr_t graphProperty(XPWidgetID widget, int property);
 void setGraphProperty(XPWidgetID widget, int property, intptr_t value);

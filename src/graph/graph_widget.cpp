@@ -22,20 +22,22 @@ void setGraphProperty(XPWidgetID widget, int property, intptr_t value) {
     XPSetWidgetProperty(widget, property, value);
 }
 
-GraphView readGraphView(XPWidgetID widget) {
+GraphView readGraphView(XPWidgetID widget, GraphViewParts parts) {
     GraphView view{};
     view.Widget = widget;
-    XPGetWidgetGeometry(widget, &view.Left, &view.Top, &view.Right, &view.Bottom);
-    view.Height = view.Top - view.Bottom;
+    if (parts == GraphViewParts::Everything) {
+        XPGetWidgetGeometry(widget, &view.Left, &view.Top, &view.Right, &view.Bottom);
+        view.Height = view.Top - view.Bottom;
+        view.MinPosition = graphProperty(widget, graphProp_MinPosition);
+        view.MaxPosition = graphProperty(widget, graphProp_MaxPosition);
+        view.PageStep = graphProperty(widget, graphProp_PageStep);
+        view.Dragging = graphProperty(widget, graphProp_Dragging);
+        view.FullSize = graphProperty(widget, graphProp_FullSize);
+    }
     view.FirstSet = graphProperty(widget, graphProp_FirstSet);
     view.SetCount = graphProperty(widget, graphProp_SetCount);
     view.CurrentSet = graphProperty(widget, graphProp_CurrentSet);
     view.Position = graphProperty(widget, graphProp_Position);
-    view.MinPosition = graphProperty(widget, graphProp_MinPosition);
-    view.MaxPosition = graphProperty(widget, graphProp_MaxPosition);
-    view.PageStep = graphProperty(widget, graphProp_PageStep);
-    view.Dragging = graphProperty(widget, graphProp_Dragging);
-    view.FullSize = graphProperty(widget, graphProp_FullSize);
 
     intptr_t set = view.CurrentSet;
     if (set < view.FirstSet) set = view.FirstSet;
@@ -51,7 +53,11 @@ GraphView readGraphView(XPWidgetID widget) {
 int graphWidgetCallback(XPWidgetMessage message, XPWidgetID widget, intptr_t param1,
                         intptr_t param2) {
     if (XPUSelectIfNeeded(message, widget, param1, param2, 1) != 0) return 1;
-    const GraphView view = readGraphView(widget);
+    // Every message starts from the properties as they stand now. Reading has no side effects,
+    // so the property messages, many per tick while recording, read only what they use.
+    const bool propertyMessage = message == xpMsg_PropertyChanged || message == xpMsg_Create;
+    const GraphView view = readGraphView(widget, propertyMessage ? GraphViewParts::SetAndPosition
+                                                                 : GraphViewParts::Everything);
     const auto *mouse = reinterpret_cast<const XPMouseState_t *>(param1);
     switch (message) {
     case xpMsg_Create:

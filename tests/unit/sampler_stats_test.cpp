@@ -2,7 +2,9 @@
 // scale that brings a value to the graph's top, strict minima and maxima, and the caption text.
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "graph_test_support.h"
 #include "sampling/channel_statistics.h"
@@ -119,5 +121,29 @@ TEST(ChannelStatistics, CutsTowardZeroAtThreeDecimals) {
     EXPECT_EQ(scaleForTop(-2.5f), 100.0f);
     EXPECT_EQ(scaleForTop(0.0f), 0.0f);
     EXPECT_EQ(scaleForTop(-0.0f), 0.0f);
+}
+TEST(ChannelStatistics, CaptionsReadExactlyAsPrintfWritesThem) {
+    auto printfText = [](float value) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%10.3f", static_cast<double>(value));
+        return std::string(text);
+    };
+    auto ours = [](float value) {
+        char text[256];
+        formatStatistic(text, sizeof text, value);
+        return std::string(text);
+    };
+    const float special[] = {0.0f,       -0.0f,    -0.0004f,  0.0005f,   0.0625f,    -0.0625f,
+                             1000000.0f, 202.593f, -1.23456f, 999.9995f, 9.9999e14f, 1e15f,
+                             -3e38f,     INFINITY, NAN,       1e-40f,    0.0015f,    2.5f};
+    for (float value : special)
+        EXPECT_EQ(ours(value), printfText(value)) << value;
+    // Every 9973rd bit pattern: all magnitudes, both signs, ties and denormals among them.
+    for (std::uint64_t bits = 0; bits <= 0xFFFFFFFFu; bits += 9973) {
+        const auto pattern = static_cast<std::uint32_t>(bits);
+        float value;
+        std::memcpy(&value, &pattern, sizeof value);
+        ASSERT_EQ(ours(value), printfText(value)) << "bits " << pattern;
+    }
 }
 } // namespace
