@@ -20,7 +20,10 @@ int screenHeight();
 bool ensureGraphics(std::string *error = nullptr);
 
 // Clears the screen to the desktop colour and draws every visible root widget, back to front,
-// with its children. GL errors raised while a widget draws are host errors.
+// with its children. Each widget's paint starts from the plain 2-D state (no texturing,
+// blending, depth, lighting, fog or alpha test) and the screen projection. GL errors raised
+// while a widget draws, a glBegin it leaves open, and GL errors raised between frames are host
+// errors.
 void drawFrame();
 
 // RGBA pixels; row 0 is the top row of the picture.
@@ -29,12 +32,13 @@ struct Image {
     int Height = 0;
     std::vector<std::uint8_t> Rgba;
     // The pixel at screen-style coordinates inside the picture: x from the left, y from the
-    // picture's bottom row upward.
+    // picture's bottom row upward. nullptr outside the picture.
     const std::uint8_t *at(int x, int y) const;
 };
 
 // Draws a frame and reads back the whole screen, or one rectangle of it in global coordinates,
-// all four edges included (so a widget's picture is right - left + 1 pixels wide). A line drawn
+// all four edges included (so a widget's picture is right - left + 1 pixels wide); the part of a
+// rectangle beyond the screen is transparent black. A line drawn
 // at integer coordinate (x, y) lights the pixel (x, y): the projection puts integer coordinates
 // on pixel centres.
 Image captureScreen();
