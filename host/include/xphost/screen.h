@@ -38,9 +38,8 @@ struct Image {
 
 // Draws a frame and reads back the whole screen, or one rectangle of it in global coordinates,
 // all four edges included (so a widget's picture is right - left + 1 pixels wide); the part of a
-// rectangle beyond the screen is transparent black. A line drawn
-// at integer coordinate (x, y) lights the pixel (x, y): the projection puts integer coordinates
-// on pixel centres.
+// rectangle beyond the screen is transparent black. A line drawn at integer coordinate (x, y)
+// lights the pixel (x, y): the projection puts integer coordinates on pixel centres.
 Image captureScreen();
 Image captureRect(const WidgetRect &rect);
 Image captureWindow(XPWidgetID window);
