@@ -176,8 +176,10 @@ bool checkFile(const Expect &expect, std::string *why) {
     }
     const std::vector<std::string> lines = splitLines(text);
     if (expect.What == Expect::Subject::FileLineCount) {
-        if (compareText(std::to_string(lines.size()), expect.Compare, why)) return true;
-        *why = expect.Path + " has " + std::to_string(lines.size()) + " lines: " + *why;
+        const std::string count = std::to_string(lines.size());
+        if (compareText(count, expect.Compare, why)) return true;
+        // "found N, wanted ..." reads better as "PATH has N lines, wanted ...".
+        *why = expect.Path + " has " + count + " lines" + why->substr(why->find(','));
         return false;
     }
     if (lines.empty() || (expect.Line > 0 && static_cast<std::size_t>(expect.Line) > lines.size())) {
