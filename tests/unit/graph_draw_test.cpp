@@ -106,14 +106,20 @@ TEST_F(GraphDrawTest, EveryChannelHasItsColourAndADisabledOneDrawsNothing) {
     }
 }
 
-TEST_F(GraphDrawTest, NothingIsPlottedBeforeTheFirstEnabledBlock) {
+TEST_F(GraphDrawTest, ANewGraphPlotsNothingBeforeItsFirstEnabledBlock) {
+    // A graph from an earlier start of the plug-in had channel 0 on.
     makeGraph(true);
-    XPSetWidgetProperty(graph_, graphProp_Enabled, 0);
-    clearGraphEnabledTable();
+    enableOnly(0, {0});
+    XPDestroyWidget(window_, 1);
+    window_ =
+        XPCreateWidget(200, 650, 1000, 50, 1, "Graph test", 1, nullptr, xpWidgetClass_MainWindow);
+    graph_ = createGraphWidget(kLeft, 600, kRight, kBottom, 1, "", window_);
+    XPSetWidgetProperty(graph_, graphProp_FullSize, 1);
     const float sample[8] = {100, 100, 100, 100, 100, 100, 100, 100};
     graph_test::appendThroughWidget(graph_, 0, sample);
     graph_test::appendThroughWidget(graph_, 0, sample);
     const xphost::Image image = capture();
+    // Row 350 is a grid row: grey where no line covers it.
     EXPECT_TRUE(near(at(image, 0, middle() + 100), kGrid));
     EXPECT_TRUE(near(at(image, 1, middle() + 100), kGrid));
 }
