@@ -27,7 +27,10 @@ release: deps
 	cmake --preset release
 	cmake --build --preset release
 
-demo: release
+# The demo needs only the runner and the module it loads (built with it), not the test suite.
+demo: deps
+	cmake --preset release
+	cmake --build --preset release --target plotwright-host
 	build/release/tools/plotwright-host/plotwright-host --out "$(DEMO_OUT)"
 
 bench: release
@@ -38,8 +41,14 @@ fuzz: deps
 	cmake --build --preset fuzz
 	scripts/run-fuzz.sh build/fuzz $(FUZZ_SECONDS)
 
-install: release
+# Copies the module and, unless one is there already, the example Plotwright.ini into
+# XPLANE/Resources/plugins/Plotwright.
+install:
 	@if [ -z "$(XPLANE)" ]; then echo "usage: make install XPLANE=/path/to/X-Plane"; exit 2; fi
+	@if [ ! -d "$(XPLANE)" ]; then echo "make install: $(XPLANE) is not a folder"; exit 2; fi
+	@$(MAKE) --no-print-directory deps
+	cmake --preset release
+	cmake --build --preset release --target plotwright
 	cmake --install build/release --prefix "$(XPLANE)"
 
 format:

@@ -21,4 +21,15 @@ if(TARGET plotwright-host)
     set_tests_properties(scenario.${name} PROPERTIES
       LABELS scenario TIMEOUT 600 ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
   endforeach()
+
+  # `make install` into a temporary folder, then the installed module through a scenario.
+  add_test(NAME install.into-empty-folder
+           COMMAND "${CMAKE_COMMAND}" -DBUILD_DIR=${PROJECT_BINARY_DIR}
+                   -DPREFIX=${PROJECT_BINARY_DIR}/test-output/install-check
+                   -DRUNNER=$<TARGET_FILE:plotwright-host>
+                   -DSCENARIO=${PROJECT_SOURCE_DIR}/scenarios/record-export.scn
+                   -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+                   -P "${PROJECT_SOURCE_DIR}/tools/plotwright-host/install_check.cmake")
+  set_tests_properties(install.into-empty-folder PROPERTIES
+    LABELS scenario TIMEOUT 300 ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
 endif()
