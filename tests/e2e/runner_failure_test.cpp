@@ -26,7 +26,8 @@ Outcome runRunner(const std::string &arguments) {
     std::FILE *pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return outcome;
     char buffer[4096];
-    while (std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) outcome.Output.append(buffer, got);
+    while (std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe))
+        outcome.Output.append(buffer, got);
     const int status = pclose(pipe);
     outcome.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
@@ -60,7 +61,8 @@ TEST(RunnerCommandLine, HelpBadOptionsAndMissingScenario) {
 
     const Outcome missing = runRunner("--scenario /nonexistent/flight.scn");
     EXPECT_EQ(missing.Status, 2);
-    EXPECT_TRUE(has(missing, "/nonexistent/flight.scn: cannot read the scenario file")) << missing.Output;
+    EXPECT_TRUE(has(missing, "/nonexistent/flight.scn: cannot read the scenario file"))
+        << missing.Output;
 
     // The built-in demo is well formed.
     const Outcome demo = runRunner("--check");
@@ -84,34 +86,42 @@ TEST(RunnerScenarioErrors, BadLinesStopTheRunBeforeItStarts) {
         std::string folder;
         const Outcome outcome = runScenarioText(c.Text, &folder);
         EXPECT_EQ(outcome.Status, 2) << c.Text;
-        EXPECT_TRUE(has(outcome, c.Message)) << "wanted: " << c.Message << "\ngot: " << outcome.Output;
+        EXPECT_TRUE(has(outcome, c.Message))
+            << "wanted: " << c.Message << "\ngot: " << outcome.Output;
         EXPECT_FALSE(fileExists(folder + "out/install")) << "nothing runs after a bad line";
     }
 }
 
 TEST(RunnerScenarioErrors, UnknownWindowsButtonsAndColumnsSayWhatThereIs) {
-    const Outcome window = runScenarioText("menu \"Graph Window\"\npress \"Plotwrite Window\" Record\n");
+    const Outcome window =
+        runScenarioText("menu \"Graph Window\"\npress \"Plotwrite Window\" Record\n");
     EXPECT_EQ(window.Status, 1);
     EXPECT_TRUE(has(window, "test.scn:2: no window's caption starts with \"Plotwrite Window\"; "
-                            "open windows: \"Plotwright v1.40")) << window.Output;
+                            "open windows: \"Plotwright v1.40"))
+        << window.Output;
 
-    const Outcome button = runScenarioText("menu \"Graph Window\"\npress \"Plotwright\" Recrod\nwait 1 s\n");
+    const Outcome button =
+        runScenarioText("menu \"Graph Window\"\npress \"Plotwright\" Recrod\nwait 1 s\n");
     EXPECT_EQ(button.Status, 1);
     EXPECT_TRUE(has(button, "test.scn:2: no button \"Recrod\" in the window \"Plotwright v1.40 - "
                             "live dataref graphs\"; its buttons: \"Record\", \"Stop\", \"Clear\", "
-                            "\"Export\"")) << button.Output;
+                            "\"Export\""))
+        << button.Output;
     EXPECT_FALSE(has(button, "test.scn:3")) << "the run stops at the failed action";
 
-    const Outcome row = runScenarioText("menu \"DataRef Setup\"\npress \"DataRef Setup\" \"Check DataRef\" row 9\n");
+    const Outcome row = runScenarioText(
+        "menu \"DataRef Setup\"\npress \"DataRef Setup\" \"Check DataRef\" row 9\n");
     EXPECT_EQ(row.Status, 1);
     EXPECT_TRUE(has(row, "has 8 buttons labelled \"Check DataRef\", not 9")) << row.Output;
 
-    const Outcome column = runScenarioText("menu \"DataRef Setup\"\ntype \"DataRef Setup\" Name row 1 x\n");
+    const Outcome column =
+        runScenarioText("menu \"DataRef Setup\"\ntype \"DataRef Setup\" Name row 1 x\n");
     EXPECT_EQ(column.Status, 1);
     EXPECT_TRUE(has(column, "no column headed \"Name\"")) << column.Output;
     EXPECT_TRUE(has(column, "\"DataRef Name\"")) << column.Output;
 
-    const Outcome hidden = runScenarioText("menu \"DataRef Scaling\"\npress \"Plotwright\" Record\n");
+    const Outcome hidden =
+        runScenarioText("menu \"DataRef Scaling\"\npress \"Plotwright\" Record\n");
     EXPECT_EQ(hidden.Status, 1);
     EXPECT_TRUE(has(hidden, "is hidden (choose its menu item to show it again)")) << hidden.Output;
 }
@@ -119,7 +129,8 @@ TEST(RunnerScenarioErrors, UnknownWindowsButtonsAndColumnsSayWhatThereIs) {
 // Expectations the plug-in's real behaviour contradicts fail with the line that said so; the
 // run goes on to check the rest, and the exit status is 1.
 TEST(RunnerExpectations, UnmetExpectationsFailWithTheirLine) {
-    const Outcome outcome = runScenarioText(R"(dataref float sim/flightmodel/position/indicated_airspeed = 100
+    const Outcome outcome =
+        runScenarioText(R"(dataref float sim/flightmodel/position/indicated_airspeed = 100
 menu "Graph Window"
 press "Plotwright" Record
 wait 100 ticks
@@ -135,16 +146,19 @@ expect title "Plotwright" contains "v1.40"
     EXPECT_TRUE(has(outcome, "test.scn:7: Plotwright1.csv has 91 lines, wanted == 50"))
         << outcome.Output;
     EXPECT_FALSE(has(outcome, "test.scn:8")) << outcome.Output;
-    EXPECT_TRUE(has(outcome, "test.scn:9: no pixel within 12 of #0000ff in the region")) << outcome.Output;
+    EXPECT_TRUE(has(outcome, "test.scn:9: no pixel within 12 of #0000ff in the region"))
+        << outcome.Output;
     EXPECT_TRUE(has(outcome, "test.scn:10: found \"1\", wanted \"2\"")) << outcome.Output;
     EXPECT_TRUE(has(outcome, "3 failures:")) << outcome.Output;
     EXPECT_TRUE(has(outcome, "2 expectations met")) << outcome.Output;
 }
 
 TEST(RunnerExpectations, FormulaThatBreaksMidRunStopsIt) {
-    const Outcome outcome = runScenarioText("dataref float sim/x = 1\nset sim/x = 1 / (t - 0.5)\nwait 2 s\n");
+    const Outcome outcome =
+        runScenarioText("dataref float sim/x = 1\nset sim/x = 1 / (t - 0.5)\nwait 2 s\n");
     EXPECT_EQ(outcome.Status, 1);
-    EXPECT_TRUE(has(outcome, "test.scn:3: while setting datarefs: sim/x: the formula '1 / (t - 0.5)' gave inf"))
+    EXPECT_TRUE(has(
+        outcome, "test.scn:3: while setting datarefs: sim/x: the formula '1 / (t - 0.5)' gave inf"))
         << outcome.Output;
 }
 
@@ -175,7 +189,8 @@ wait 2 s
 press "Plotwright" Export
 screenshot shots/graph.png "Plotwright"
 expect pixel "Plotwright" 100 130 is red
-)", &folder);
+)",
+                                            &folder);
     EXPECT_EQ(outcome.Status, 0) << outcome.Output;
     EXPECT_TRUE(has(outcome, "passed: ")) << outcome.Output;
     EXPECT_TRUE(has(outcome, "1 expectations met")) << outcome.Output;

@@ -153,7 +153,8 @@ expect region screen 0 0 10 10 lacks #00ff00
 }
 
 TEST(ScenarioParser, SettingsTextAndPlacement) {
-    const Scenario inline_ = parseOk("settings <<END\n[CONFIG]\nFullSizeWindow = 0\n  END\nwait 1 s\n");
+    const Scenario inline_ =
+        parseOk("settings <<END\n[CONFIG]\nFullSizeWindow = 0\n  END\nwait 1 s\n");
     EXPECT_EQ(inline_.SettingsFile.From, Settings::Source::Inline);
     EXPECT_EQ(inline_.SettingsFile.PathOrText, "[CONFIG]\nFullSizeWindow = 0\n");
     // The start is added at the end when nothing needs the plug-in earlier.
@@ -165,9 +166,11 @@ TEST(ScenarioParser, SettingsTextAndPlacement) {
 
     EXPECT_EQ(parseError("settings <<END\n[CONFIG]\n"),
               "t.scn:1: the settings text begun here has no closing 'END' line");
-    EXPECT_NE(parseError("menu \"Graph Window\"\nsettings none\n").find("t.scn:2: settings must come before"),
+    EXPECT_NE(parseError("menu \"Graph Window\"\nsettings none\n")
+                  .find("t.scn:2: settings must come before"),
               std::string::npos);
-    EXPECT_NE(parseError("settings none\nsettings default\n").find("t.scn:2: the settings file is already given"),
+    EXPECT_NE(parseError("settings none\nsettings default\n")
+                  .find("t.scn:2: the settings file is already given"),
               std::string::npos);
     EXPECT_NE(parseError("start\nstart\n").find("t.scn:2:"), std::string::npos);
 }
@@ -182,8 +185,9 @@ TEST(ScenarioParser, BadLinesNameTheLineAndWhatWasExpected) {
         {"wait abc s\n", "t.scn:1: expected a number of seconds or ticks, found 'abc'"},
         {"wait 2 minutes\n", "t.scn:1: expected the unit s or ticks, found 'minutes'"},
         {"wait 1.5 ticks\n", "t.scn:1: expected a whole number of ticks"},
-        {"dataref quad sim/x\n", "t.scn:1: expected a dataref type: int, float, double, float+double, "
-                                 "int[N], float[N] or byte[N], found 'quad'"},
+        {"dataref quad sim/x\n",
+         "t.scn:1: expected a dataref type: int, float, double, float+double, "
+         "int[N], float[N] or byte[N], found 'quad'"},
         {"dataref float[0] sim/x\n", "t.scn:1: expected an array length from 1"},
         {"dataref double[4] sim/x\n", "t.scn:1: expected a dataref type"},
         {"dataref float sim/x = 3 +\n", "t.scn:1: bad formula '3 +'"},
@@ -191,8 +195,10 @@ TEST(ScenarioParser, BadLinesNameTheLineAndWhatWasExpected) {
         {"set sim/x\n", "t.scn:1: expected 'set NAME = FORMULA'"},
         {"set sim/x[a] = 1\n", "t.scn:1: expected NAME[ELEMENT]"},
         {"press \"Plotwright\"\n", "t.scn:1: expected a button label but the line ends"},
-        {"press \"Plotwright\" Record row x\n", "t.scn:1: expected a row number (a whole number), found 'x'"},
-        {"click \"DataRef Setup\" \"DataRef Enabled\" row 0\n", "t.scn:1: expected a row number from 1"},
+        {"press \"Plotwright\" Record row x\n",
+         "t.scn:1: expected a row number (a whole number), found 'x'"},
+        {"click \"DataRef Setup\" \"DataRef Enabled\" row 0\n",
+         "t.scn:1: expected a row number from 1"},
         {"track \"Plotwright\" click 1.5\n", "t.scn:1: expected where to click from 0 to 1"},
         {"screenshot graph.jpg\n", "t.scn:1: expected a file name ending in .png"},
         {"screenshot ../graph.png\n", "t.scn:1: a screenshot stays inside the output folder"},
@@ -200,7 +206,8 @@ TEST(ScenarioParser, BadLinesNameTheLineAndWhatWasExpected) {
         {"expect file a.csv lines contains 3\n", "t.scn:1: expected a numeric comparison"},
         {"expect log matches \"(\"\n", "t.scn:1: bad regular expression"},
         {"expect pixel \"W\" 1 2 is mauve\n", "t.scn:1: expected a colour"},
-        {"expect region \"W\" 5 5 1 1 has red\n", "t.scn:1: a region is given as left top right bottom"},
+        {"expect region \"W\" 5 5 1 1 has red\n",
+         "t.scn:1: a region is given as left top right bottom"},
         {"expect weather fine\n", "t.scn:1: expected what to expect"},
         {"close \"W\" now\n", "t.scn:1: unexpected 'now' at the end of the line"},
     };
@@ -214,7 +221,8 @@ TEST(ScenarioParser, MissingFileIsReported) {
     Scenario scenario;
     std::string error;
     EXPECT_FALSE(loadScenarioFile("/nonexistent/flight.scn", &scenario, &error));
-    EXPECT_NE(error.find("/nonexistent/flight.scn: cannot read the scenario file"), std::string::npos);
+    EXPECT_NE(error.find("/nonexistent/flight.scn: cannot read the scenario file"),
+              std::string::npos);
 }
 
 TEST(Formulas, HelpersAndVariables) {

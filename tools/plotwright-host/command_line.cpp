@@ -44,7 +44,9 @@ bool parseCommandLine(const std::vector<std::string> &args, CommandLine *line, s
             std::string size;
             if (!value(&size)) return false;
             if (!parseScreen(size, &line->ScreenWidth, &line->ScreenHeight)) {
-                *error = "--screen wants WIDTHxHEIGHT from 320x240 to 8192x8192, e.g. 1280x800; got '" + size + "'";
+                *error =
+                    "--screen wants WIDTHxHEIGHT from 320x240 to 8192x8192, e.g. 1280x800; got '" +
+                    size + "'";
                 return false;
             }
         } else if (arg == "--check") {
@@ -65,7 +67,8 @@ bool parseCommandLine(const std::vector<std::string> &args, CommandLine *line, s
 }
 
 std::string usageText(const std::string &program) {
-    return "Usage: " + program + " [options] [SCENARIO]\n"
+    return "Usage: " + program +
+           " [options] [SCENARIO]\n"
            "Runs the Plotwright plug-in in a headless stand-in for X-Plane through a scripted\n"
            "flight, replaying a user's actions, and leaves screenshots, exports and the log in\n"
            "one folder. Without a scenario it flies the built-in demo.\n"

@@ -7,13 +7,20 @@ namespace {
 
 xphost::DataRefKind kindOf(DataRefType type) {
     switch (type) {
-    case DataRefType::Int: return xphost::DataRefKind::Int;
-    case DataRefType::Float: return xphost::DataRefKind::Float;
-    case DataRefType::Double: return xphost::DataRefKind::Double;
-    case DataRefType::FloatDouble: return xphost::DataRefKind::FloatDouble;
-    case DataRefType::IntArray: return xphost::DataRefKind::IntArray;
-    case DataRefType::FloatArray: return xphost::DataRefKind::FloatArray;
-    case DataRefType::ByteArray: return xphost::DataRefKind::ByteArray;
+    case DataRefType::Int:
+        return xphost::DataRefKind::Int;
+    case DataRefType::Float:
+        return xphost::DataRefKind::Float;
+    case DataRefType::Double:
+        return xphost::DataRefKind::Double;
+    case DataRefType::FloatDouble:
+        return xphost::DataRefKind::FloatDouble;
+    case DataRefType::IntArray:
+        return xphost::DataRefKind::IntArray;
+    case DataRefType::FloatArray:
+        return xphost::DataRefKind::FloatArray;
+    case DataRefType::ByteArray:
+        return xphost::DataRefKind::ByteArray;
     }
     return xphost::DataRefKind::Float;
 }
@@ -33,7 +40,8 @@ DataRefDriver::Driven *DataRefDriver::find(const std::string &name) {
 
 std::unique_ptr<Formula> DataRefDriver::compile(const std::string &text, std::string *error) {
     std::vector<NamedValue> values;
-    for (const auto &let : lets_) values.push_back({let->Name, &let->Value});
+    for (const auto &let : lets_)
+        values.push_back({let->Name, &let->Value});
     return Formula::compile(text, error, values);
 }
 
@@ -65,7 +73,8 @@ bool DataRefDriver::define(const DefineDataRef &define, std::string *error) {
     if (!define.Formula.empty()) {
         std::shared_ptr<Formula> formula = compile(define.Formula, error);
         if (!formula) return false;
-        for (auto &slot : driven.Formulas) slot = formula;
+        for (auto &slot : driven.Formulas)
+            slot = formula;
     }
     xphost::defineDataRef(define.Name, kindOf(define.Type), driven.Length);
     datarefs_.push_back(std::move(driven));
@@ -92,7 +101,8 @@ bool DataRefDriver::setFormula(const SetFormula &set, std::string *error) {
     if (set.Element >= 0)
         driven->Formulas[static_cast<std::size_t>(set.Element)] = formula;
     else
-        for (auto &slot : driven->Formulas) slot = formula;
+        for (auto &slot : driven->Formulas)
+            slot = formula;
     return true;
 }
 
@@ -112,8 +122,9 @@ void DataRefDriver::update(double t) {
             double value = 0.0;
             std::string error;
             if (!formula->evaluate(t, static_cast<double>(element), &value, &error)) {
-                failure_ = driven.Name + (driven.IsArray ? "[" + std::to_string(element) + "]" : "") +
-                           ": " + error;
+                failure_ = driven.Name +
+                           (driven.IsArray ? "[" + std::to_string(element) + "]" : "") + ": " +
+                           error;
                 return;
             }
             if (driven.IsArray)

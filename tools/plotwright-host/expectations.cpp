@@ -162,7 +162,8 @@ bool checkFile(const Expect &expect, std::string *why) {
     const bool exists = readFile(path, &text);
     if (expect.What == Expect::Subject::FileExists) {
         if (exists == expect.Exists) return true;
-        *why = expect.Path + (exists ? " exists" : " does not exist") + " in " + xphost::pluginFolder();
+        *why = expect.Path + (exists ? " exists" : " does not exist") + " in " +
+               xphost::pluginFolder();
         return false;
     }
     if (!exists) {
@@ -182,16 +183,19 @@ bool checkFile(const Expect &expect, std::string *why) {
         *why = expect.Path + " has " + count + " lines" + why->substr(why->find(','));
         return false;
     }
-    if (lines.empty() || (expect.Line > 0 && static_cast<std::size_t>(expect.Line) > lines.size())) {
+    if (lines.empty() ||
+        (expect.Line > 0 && static_cast<std::size_t>(expect.Line) > lines.size())) {
         *why = expect.Path + " has only " + std::to_string(lines.size()) + " lines";
         return false;
     }
-    const std::size_t index = expect.Line == 0 ? lines.size() - 1 : static_cast<std::size_t>(expect.Line) - 1;
+    const std::size_t index =
+        expect.Line == 0 ? lines.size() - 1 : static_cast<std::size_t>(expect.Line) - 1;
     std::string observed = lines[index];
     if (expect.FileColumn > 0) {
         std::vector<std::string> fields;
         std::stringstream in(observed);
-        for (std::string field; std::getline(in, field, ',');) fields.push_back(trimBlanks(field));
+        for (std::string field; std::getline(in, field, ',');)
+            fields.push_back(trimBlanks(field));
         if (static_cast<std::size_t>(expect.FileColumn) > fields.size()) {
             *why = expect.Path + " line " + std::to_string(index + 1) + " has " +
                    std::to_string(fields.size()) + " columns: " + shown(observed);
@@ -207,7 +211,7 @@ bool checkFile(const Expect &expect, std::string *why) {
 bool checkWidgets(const Expect &expect, std::string *why) {
     XPWidgetID window = findWindowByCaption(expect.Window, why);
     if (expect.What == Expect::Subject::WindowState) {
-        const char *state = window == nullptr         ? "absent"
+        const char *state = window == nullptr           ? "absent"
                             : XPIsWidgetVisible(window) ? "shown"
                                                         : "hidden";
         const char *wanted = expect.WindowState == Expect::State::Shown    ? "shown"
@@ -220,9 +224,15 @@ bool checkWidgets(const Expect &expect, std::string *why) {
     if (window == nullptr) return false;
     XPWidgetID widget = nullptr;
     switch (expect.What) {
-    case Expect::Subject::Title: widget = window; break;
-    case Expect::Subject::TextRightOf: widget = findTextAfter(window, expect.Label, why); break;
-    default: widget = findCell(window, expect.Column, expect.Row, why); break;
+    case Expect::Subject::Title:
+        widget = window;
+        break;
+    case Expect::Subject::TextRightOf:
+        widget = findTextAfter(window, expect.Label, why);
+        break;
+    default:
+        widget = findCell(window, expect.Column, expect.Row, why);
+        break;
     }
     if (widget == nullptr) return false;
     if (expect.What == Expect::Subject::CheckBox) {
@@ -252,10 +262,13 @@ bool compareText(const std::string &observed, const Comparison &compare, std::st
         *why = shown(observed) + " contains " + shown(compare.Text);
         return false;
     case Op::Matches:
-        if (std::regex_search(observed, std::regex(compare.Text, std::regex::ECMAScript | std::regex::multiline))) return true;
+        if (std::regex_search(
+                observed, std::regex(compare.Text, std::regex::ECMAScript | std::regex::multiline)))
+            return true;
         *why = shown(observed) + " does not match " + shown(compare.Text);
         return false;
-    default: break;
+    default:
+        break;
     }
     double value = 0.0;
     if (!readNumber(observed, &value)) {
@@ -265,16 +278,27 @@ bool compareText(const std::string &observed, const Comparison &compare, std::st
     bool ok = false;
     std::string wanted;
     switch (compare.Kind) {
-    case Op::Equal: ok = value == compare.Number, wanted = "== " + number(compare.Number); break;
-    case Op::Less: ok = value < compare.Number, wanted = "< " + number(compare.Number); break;
-    case Op::LessEqual: ok = value <= compare.Number, wanted = "<= " + number(compare.Number); break;
-    case Op::Greater: ok = value > compare.Number, wanted = "> " + number(compare.Number); break;
-    case Op::GreaterEqual: ok = value >= compare.Number, wanted = ">= " + number(compare.Number); break;
+    case Op::Equal:
+        ok = value == compare.Number, wanted = "== " + number(compare.Number);
+        break;
+    case Op::Less:
+        ok = value < compare.Number, wanted = "< " + number(compare.Number);
+        break;
+    case Op::LessEqual:
+        ok = value <= compare.Number, wanted = "<= " + number(compare.Number);
+        break;
+    case Op::Greater:
+        ok = value > compare.Number, wanted = "> " + number(compare.Number);
+        break;
+    case Op::GreaterEqual:
+        ok = value >= compare.Number, wanted = ">= " + number(compare.Number);
+        break;
     case Op::Between:
         ok = value >= compare.Number && value <= compare.Number2;
         wanted = "between " + number(compare.Number) + " and " + number(compare.Number2);
         break;
-    default: break;
+    default:
+        break;
     }
     if (!ok) *why = "found " + trimBlanks(observed) + ", wanted " + wanted;
     return ok;
@@ -285,15 +309,18 @@ bool checkExpectation(const Expect &expect, std::string *why) {
     case Expect::Subject::FileLine:
     case Expect::Subject::FileLineCount:
     case Expect::Subject::FileText:
-    case Expect::Subject::FileExists: return checkFile(expect, why);
+    case Expect::Subject::FileExists:
+        return checkFile(expect, why);
     case Expect::Subject::Log: {
         if (compareText(xphost::logText(), expect.Compare, why)) return true;
         *why = "the log: " + *why;
         return false;
     }
     case Expect::Subject::Pixel:
-    case Expect::Subject::Region: return checkPixels(expect, why);
-    default: return checkWidgets(expect, why);
+    case Expect::Subject::Region:
+        return checkPixels(expect, why);
+    default:
+        return checkWidgets(expect, why);
     }
 }
 

@@ -76,7 +76,8 @@ std::unique_ptr<Formula> Formula::compile(const std::string &text, std::string *
     try {
         engine.parser.DefineVar("t", &engine.t);
         engine.parser.DefineVar("i", &engine.i);
-        for (const NamedValue &value : values) engine.parser.DefineVar(value.Name, value.Value);
+        for (const NamedValue &value : values)
+            engine.parser.DefineVar(value.Name, value.Value);
         engine.parser.DefineConst("pi", 3.14159265358979323846);
         engine.parser.DefineFun("ramp", ramp);
         engine.parser.DefineFun("smooth", smooth);
@@ -87,7 +88,8 @@ std::unique_ptr<Formula> Formula::compile(const std::string &text, std::string *
         engine.parser.SetExpr(text);
         const double probe = engine.parser.Eval();
         if (!std::isfinite(probe)) {
-            if (error != nullptr) *error = "the formula '" + text + "' is not a finite number at t = 0";
+            if (error != nullptr)
+                *error = "the formula '" + text + "' is not a finite number at t = 0";
             return nullptr;
         }
     } catch (const mu::Parser::exception_type &e) {
@@ -125,18 +127,19 @@ bool isFreeFormulaName(const std::string &name) {
         return false;
     for (char c : name)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
-    static const char *const kTaken[] = {"t", "i", "pi", "ramp", "smooth", "step", "clamp", "noise",
-                                         "rampint", "sin", "cos", "tan", "asin", "acos", "atan", "sinh",
-                                         "cosh", "tanh", "asinh", "acosh", "atanh", "log2",
-                                         "log10", "log", "ln", "exp", "sqrt", "sign", "rint",
-                                         "abs", "min", "max", "sum", "avg", "_pi", "_e"};
+    static const char *const kTaken[] = {
+        "t",     "i",     "pi",    "ramp", "smooth", "step", "clamp", "noise", "rampint",
+        "sin",   "cos",   "tan",   "asin", "acos",   "atan", "sinh",  "cosh",  "tanh",
+        "asinh", "acosh", "atanh", "log2", "log10",  "log",  "ln",    "exp",   "sqrt",
+        "sign",  "rint",  "abs",   "min",  "max",    "sum",  "avg",   "_pi",   "_e"};
     for (const char *taken : kTaken)
         if (name == taken) return false;
     return true;
 }
 
 const char *formulaHelpText() {
-    return "t (seconds), i (array element), pi, ramp(x,a,b), rampint(x,a,b), smooth(x,a,b), step(x,a), "
+    return "t (seconds), i (array element), pi, ramp(x,a,b), rampint(x,a,b), smooth(x,a,b), "
+           "step(x,a), "
            "clamp(x,lo,hi), noise(x,seed), and muparser's functions and operators";
 }
 

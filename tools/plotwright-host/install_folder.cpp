@@ -41,14 +41,16 @@ bool prepareInstallRoot(const std::string &root, std::string *error) {
         *error = "cannot create the install folder " + root + ": " + ec.message();
         return false;
     }
-    std::ofstream(fs::path(root) / kMarkerName) << "made by plotwright-host; emptied on every run\n";
+    std::ofstream(fs::path(root) / kMarkerName)
+        << "made by plotwright-host; emptied on every run\n";
     return true;
 }
 
 bool installModule(const std::string &modulePath, std::string *error) {
     std::error_code ec;
     if (!fs::is_regular_file(modulePath, ec)) {
-        *error = "the plug-in module " + modulePath + " does not exist (build it first, or pass --module)";
+        *error = "the plug-in module " + modulePath +
+                 " does not exist (build it first, or pass --module)";
         return false;
     }
     const fs::path folder = fs::path(xphost::pluginFolder()) / "64";
@@ -91,7 +93,8 @@ std::size_t countLines(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     std::size_t lines = 0;
     std::string line;
-    while (std::getline(in, line)) ++lines;
+    while (std::getline(in, line))
+        ++lines;
     return lines;
 }
 

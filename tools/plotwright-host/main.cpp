@@ -35,7 +35,8 @@ std::string defaultSettingsFor(const std::string &module) {
 } // namespace
 
 int main(int argc, char **argv) {
-    const std::string program = argc > 0 ? fs::path(argv[0]).filename().string() : "plotwright-host";
+    const std::string program =
+        argc > 0 ? fs::path(argv[0]).filename().string() : "plotwright-host";
     CommandLine line;
     std::string error;
     if (!parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &line, &error)) {
@@ -48,26 +49,28 @@ int main(int argc, char **argv) {
     }
 
     Scenario scenario;
-    const bool parsed =
-        line.ScenarioPath.empty()
-            ? parseScenario(builtinDemoScenario(), "demo.scn (built in)", builtinDemoFolder(),
-                            &scenario, &error)
-            : loadScenarioFile(line.ScenarioPath, &scenario, &error);
+    const bool parsed = line.ScenarioPath.empty()
+                            ? parseScenario(builtinDemoScenario(), "demo.scn (built in)",
+                                            builtinDemoFolder(), &scenario, &error)
+                            : loadScenarioFile(line.ScenarioPath, &scenario, &error);
     if (!parsed) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return kExitUsage;
     }
     if (line.CheckOnly) {
-        std::printf("%s: %zu commands, no errors\n", scenario.File.c_str(), scenario.Commands.size());
+        std::printf("%s: %zu commands, no errors\n", scenario.File.c_str(),
+                    scenario.Commands.size());
         return 0;
     }
 
     RunOptions options;
-    options.ModulePath = absolute(line.ModulePath.empty() ? PLOTWRIGHT_DEFAULT_MODULE : line.ModulePath);
-    options.DefaultSettingsPath =
-        absolute(line.SettingsPath.empty() ? defaultSettingsFor(options.ModulePath) : line.SettingsPath);
+    options.ModulePath =
+        absolute(line.ModulePath.empty() ? PLOTWRIGHT_DEFAULT_MODULE : line.ModulePath);
+    options.DefaultSettingsPath = absolute(
+        line.SettingsPath.empty() ? defaultSettingsFor(options.ModulePath) : line.SettingsPath);
     options.OutDir = absolute(line.OutDir);
-    options.InstallRoot = absolute(line.InstallRoot.empty() ? options.OutDir + "/install" : line.InstallRoot);
+    options.InstallRoot =
+        absolute(line.InstallRoot.empty() ? options.OutDir + "/install" : line.InstallRoot);
     options.ScreenWidth = line.ScreenWidth;
     options.ScreenHeight = line.ScreenHeight;
     options.Verbose = line.Verbose;

@@ -107,7 +107,18 @@ struct Print {
 
 // How an observed text is compared.
 struct Comparison {
-    enum class Op { Is, Contains, Lacks, Matches, Equal, Less, LessEqual, Greater, GreaterEqual, Between };
+    enum class Op {
+        Is,
+        Contains,
+        Lacks,
+        Matches,
+        Equal,
+        Less,
+        LessEqual,
+        Greater,
+        GreaterEqual,
+        Between
+    };
     Op Kind = Op::Is;
     std::string Text;
     double Number = 0.0;
@@ -120,18 +131,18 @@ struct Colour {
 
 struct Expect {
     enum class Subject {
-        CellText,     // Window, Column, Row
-        TextRightOf,  // Window, Label: the nearest widget to the right of that label
-        Title,        // Window
-        CheckBox,     // Window, Column, Row; Checked
-        WindowState,  // Window; State
-        FileLine,     // Path, Line (0 = last), FileColumn (0 = whole line)
-        FileLineCount,// Path
-        FileText,     // Path
-        FileExists,   // Path; Exists
+        CellText,      // Window, Column, Row
+        TextRightOf,   // Window, Label: the nearest widget to the right of that label
+        Title,         // Window
+        CheckBox,      // Window, Column, Row; Checked
+        WindowState,   // Window; State
+        FileLine,      // Path, Line (0 = last), FileColumn (0 = whole line)
+        FileLineCount, // Path
+        FileText,      // Path
+        FileExists,    // Path; Exists
         Log,
-        Pixel,        // Window ("" = screen), X, Y; Colour, Tolerance
-        Region,       // Window, X, Y, X2, Y2; Colour, Tolerance, Present
+        Pixel,  // Window ("" = screen), X, Y; Colour, Tolerance
+        Region, // Window, X, Y, X2, Y2; Colour, Tolerance, Present
     };
     Subject What = Subject::CellText;
     std::string Window, Column, Label, Path;
@@ -149,9 +160,9 @@ struct Expect {
     Comparison Compare;
 };
 
-using Action = std::variant<DefineDataRef, SetFormula, DefineLet, StartPlugin, StopPlugin, ChooseMenu,
-                            PressButton, ClickCell, TypeIntoCell, CloseWindow, TrackClick,
-                            TrackDrag, Wait, Screenshot, Print, Expect>;
+using Action = std::variant<DefineDataRef, SetFormula, DefineLet, StartPlugin, StopPlugin,
+                            ChooseMenu, PressButton, ClickCell, TypeIntoCell, CloseWindow,
+                            TrackClick, TrackDrag, Wait, Screenshot, Print, Expect>;
 
 struct Command {
     SourceLine Where;
@@ -160,10 +171,10 @@ struct Command {
 };
 
 struct Scenario {
-    std::string File;     // as given, for messages
-    std::string BaseDir;  // relative paths in the scenario start here
+    std::string File;    // as given, for messages
+    std::string BaseDir; // relative paths in the scenario start here
     Settings SettingsFile;
-    int ScreenWidth = 0;  // 0: not set by the scenario
+    int ScreenWidth = 0; // 0: not set by the scenario
     int ScreenHeight = 0;
     std::vector<Command> Commands;
 };

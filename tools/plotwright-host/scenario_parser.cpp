@@ -33,7 +33,8 @@ bool parseNumber(const std::string &text, double *value) {
     errno = 0;
     char *end = nullptr;
     const double parsed = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite(parsed)) return false;
+    if (end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite(parsed))
+        return false;
     *value = parsed;
     return true;
 }
@@ -58,6 +59,12 @@ public:
     bool peekIs(const char *word) const {
         return !done() && !tokens_[next_].Quoted && tokens_[next_].Text == word;
     }
+    // Takes the next word if it is `word`.
+    bool skip(const char *word) {
+        if (!peekIs(word)) return false;
+        ++next_;
+        return true;
+    }
 
     std::string take(const std::string &what) {
         if (done()) fail("expected " + what + " but the line ends");
@@ -65,7 +72,8 @@ public:
     }
     void expectWord(const char *word, const std::string &context) {
         const std::string found = take("'" + std::string(word) + "' " + context);
-        if (found != word) fail("expected '" + std::string(word) + "' " + context + ", found '" + found + "'");
+        if (found != word)
+            fail("expected '" + std::string(word) + "' " + context + ", found '" + found + "'");
     }
     double takeNumber(const std::string &what) {
         const std::string text = take(what);
@@ -112,9 +120,9 @@ DataRefType parseType(const std::string &text, std::size_t *length) {
         bool Array;
     };
     static const Named kTypes[] = {
-        {"int", DataRefType::Int, false},           {"float", DataRefType::Float, false},
-        {"double", DataRefType::Double, false},     {"float+double", DataRefType::FloatDouble, false},
-        {"int", DataRefType::IntArray, true},       {"float", DataRefType::FloatArray, true},
+        {"int", DataRefType::Int, false},       {"float", DataRefType::Float, false},
+        {"double", DataRefType::Double, false}, {"float+double", DataRefType::FloatDouble, false},
+        {"int", DataRefType::IntArray, true},   {"float", DataRefType::FloatArray, true},
         {"byte", DataRefType::ByteArray, true},
     };
     const std::string kExpected =
@@ -133,8 +141,8 @@ DataRefType parseType(const std::string &text, std::size_t *length) {
         const std::string digits = text.substr(bracket + 1, text.size() - bracket - 2);
         if (!parseInteger(digits, &count) || count < 1 ||
             count > static_cast<long long>(kMaxArrayLength))
-            fail("expected an array length from 1 to " + std::to_string(kMaxArrayLength) +
-                 " in '" + text + "'");
+            fail("expected an array length from 1 to " + std::to_string(kMaxArrayLength) + " in '" +
+                 text + "'");
         *length = static_cast<std::size_t>(count);
         return named.Type;
     }
@@ -148,10 +156,10 @@ void checkDataRefName(const std::string &name) {
             fail("a dataref name has no blanks, '=' or quotes: '" + name + "'");
 }
 
-
 // "name = formula" lines are split at the first '=' before tokenizing, so formulas keep their
 // own syntax (and may contain '==').
-void splitAssignment(const std::string &line, std::string *left, std::string *right, bool *hasFormula) {
+void splitAssignment(const std::string &line, std::string *left, std::string *right,
+                     bool *hasFormula) {
     const std::size_t equals = line.find('=');
     *hasFormula = equals != std::string::npos;
     *left = *hasFormula ? line.substr(0, equals) : line;
@@ -160,18 +168,19 @@ void splitAssignment(const std::string &line, std::string *left, std::string *ri
 
 Comparison parseComparison(Words &words, bool numericOnly) {
     Comparison compare;
-    const std::string op = words.take("a comparison (is, contains, lacks, matches, ==, <, <=, >, >=, between)");
+    const std::string op =
+        words.take("a comparison (is, contains, lacks, matches, ==, <, <=, >, >=, between)");
     struct NamedOp {
         const char *Name;
         Comparison::Op Kind;
         bool Numeric;
     };
     static const NamedOp kOps[] = {
-        {"is", Comparison::Op::Is, false},           {"contains", Comparison::Op::Contains, false},
-        {"lacks", Comparison::Op::Lacks, false},     {"matches", Comparison::Op::Matches, false},
-        {"==", Comparison::Op::Equal, true},         {"<", Comparison::Op::Less, true},
-        {"<=", Comparison::Op::LessEqual, true},     {">", Comparison::Op::Greater, true},
-        {">=", Comparison::Op::GreaterEqual, true},  {"between", Comparison::Op::Between, true},
+        {"is", Comparison::Op::Is, false},          {"contains", Comparison::Op::Contains, false},
+        {"lacks", Comparison::Op::Lacks, false},    {"matches", Comparison::Op::Matches, false},
+        {"==", Comparison::Op::Equal, true},        {"<", Comparison::Op::Less, true},
+        {"<=", Comparison::Op::LessEqual, true},    {">", Comparison::Op::Greater, true},
+        {">=", Comparison::Op::GreaterEqual, true}, {"between", Comparison::Op::Between, true},
     };
     for (const NamedOp &named : kOps) {
         if (op != named.Name) continue;
@@ -197,7 +206,8 @@ Comparison parseComparison(Words &words, bool numericOnly) {
         return compare;
     }
     fail(std::string("expected a comparison (is, contains, lacks, matches, ==, <, <=, >, >=, "
-                     "between), found '") + op + "'");
+                     "between), found '") +
+         op + "'");
 }
 
 Colour parseColour(const std::string &text) {
@@ -207,9 +217,9 @@ Colour parseColour(const std::string &text) {
     };
     // The graph's own colours, so scenarios can name the line they look for.
     static const Named kColours[] = {
-        {"red", {255, 0, 0}},      {"green", {0, 255, 0}},     {"blue", {0, 0, 255}},
-        {"white", {255, 255, 255}},{"cyan", {0, 255, 255}},    {"yellow", {255, 255, 0}},
-        {"magenta", {255, 0, 255}},{"gray", {204, 204, 204}},  {"black", {0, 0, 0}},
+        {"red", {255, 0, 0}},       {"green", {0, 255, 0}},    {"blue", {0, 0, 255}},
+        {"white", {255, 255, 255}}, {"cyan", {0, 255, 255}},   {"yellow", {255, 255, 0}},
+        {"magenta", {255, 0, 255}}, {"gray", {204, 204, 204}}, {"black", {0, 0, 0}},
         {"grid", {128, 128, 128}},
     };
     for (const Named &named : kColours)
@@ -221,32 +231,35 @@ Colour parseColour(const std::string &text) {
             const std::string hex = text.substr(1 + 2 * k, 2);
             char *end = nullptr;
             const long value = std::strtol(hex.c_str(), &end, 16);
-            if (end != hex.c_str() + 2) fail("expected a colour like #ff8000, found '" + text + "'");
+            if (end != hex.c_str() + 2)
+                fail("expected a colour like #ff8000, found '" + text + "'");
             *parts[k] = static_cast<int>(value);
         }
         return colour;
     }
     fail("expected a colour (#rrggbb, red, green, blue, white, cyan, yellow, magenta, gray, "
-         "black or grid), found '" + text + "'");
+         "black or grid), found '" +
+         text + "'");
 }
 
 void parseTolerance(Words &words, Expect *expect) {
-    if (words.peekIs("within"))
-        (void)words.take("within"), expect->Tolerance = static_cast<int>(words.takeInteger("a colour tolerance", 0, 255));
+    if (words.skip("within"))
+        expect->Tolerance = static_cast<int>(words.takeInteger("a colour tolerance", 0, 255));
 }
 
 std::string takeWindow(Words &words) { return words.take("a window (a prefix of its caption)"); }
 
 std::string takeRelativePath(Words &words, const std::string &what) {
     const std::string path = words.take(what);
-    if (path.empty() || path.front() == '/') fail("expected " + what + " relative to its folder, found '" + path + "'");
+    if (path.empty() || path.front() == '/')
+        fail("expected " + what + " relative to its folder, found '" + path + "'");
     return path;
 }
 
 Expect parseExpect(Words &words) {
     Expect expect;
-    const std::string subject = words.take(
-        "what to expect: cell, text, title, checked, unchecked, window, file, log, pixel or region");
+    const std::string subject = words.take("what to expect: cell, text, title, checked, unchecked, "
+                                           "window, file, log, pixel or region");
     if (subject == "cell") {
         expect.What = Expect::Subject::CellText;
         expect.Window = takeWindow(words);
@@ -283,20 +296,19 @@ Expect parseExpect(Words &words) {
             fail("expected shown, hidden or absent, found '" + state + "'");
     } else if (subject == "file") {
         expect.Path = takeRelativePath(words, "a file in the plug-in's folder");
-        if (words.peekIs("line")) {
-            (void)words.take("line");
+        if (words.skip("line")) {
             expect.What = Expect::Subject::FileLine;
-            if (words.peekIs("last"))
-                (void)words.take("last"), expect.Line = 0;
+            if (words.skip("last"))
+                expect.Line = 0;
             else
-                expect.Line = static_cast<int>(words.takeInteger("a line number or 'last'", 1, 100000000));
-            if (words.peekIs("column")) {
-                (void)words.take("column");
-                expect.FileColumn = static_cast<int>(words.takeInteger("a column number", 1, 10000));
+                expect.Line =
+                    static_cast<int>(words.takeInteger("a line number or 'last'", 1, 100000000));
+            if (words.skip("column")) {
+                expect.FileColumn =
+                    static_cast<int>(words.takeInteger("a column number", 1, 10000));
             }
             expect.Compare = parseComparison(words, false);
-        } else if (words.peekIs("lines")) {
-            (void)words.take("lines");
+        } else if (words.skip("lines")) {
             expect.What = Expect::Subject::FileLineCount;
             expect.Compare = parseComparison(words, true);
         } else if (words.peekIs("exists") || words.peekIs("absent")) {
@@ -312,8 +324,10 @@ Expect parseExpect(Words &words) {
     } else if (subject == "pixel") {
         expect.What = Expect::Subject::Pixel;
         expect.Window = takeWindow(words);
-        expect.X = static_cast<int>(words.takeInteger("an x from the picture's left", 0, kMaxScreenSide));
-        expect.Y = static_cast<int>(words.takeInteger("a y from the picture's top", 0, kMaxScreenSide));
+        expect.X =
+            static_cast<int>(words.takeInteger("an x from the picture's left", 0, kMaxScreenSide));
+        expect.Y =
+            static_cast<int>(words.takeInteger("a y from the picture's top", 0, kMaxScreenSide));
         words.expectWord("is", "and a colour");
         expect.Want = parseColour(words.take("a colour"));
         parseTolerance(words, &expect);
@@ -325,7 +339,8 @@ Expect parseExpect(Words &words) {
         expect.X2 = static_cast<int>(words.takeInteger("the region's right x", 0, kMaxScreenSide));
         expect.Y2 = static_cast<int>(words.takeInteger("the region's bottom y", 0, kMaxScreenSide));
         if (expect.X2 < expect.X || expect.Y2 < expect.Y)
-            fail("a region is given as left top right bottom, with right >= left and bottom >= top");
+            fail(
+                "a region is given as left top right bottom, with right >= left and bottom >= top");
         const std::string has = words.take("has or lacks");
         if (has != "has" && has != "lacks") fail("expected has or lacks, found '" + has + "'");
         expect.Present = has == "has";
@@ -333,7 +348,8 @@ Expect parseExpect(Words &words) {
         parseTolerance(words, &expect);
     } else {
         fail("expected what to expect: cell, text, title, checked, unchecked, window, file, log, "
-             "pixel or region; found '" + subject + "'");
+             "pixel or region; found '" +
+             subject + "'");
     }
     words.end();
     return expect;
@@ -341,8 +357,7 @@ Expect parseExpect(Words &words) {
 
 Wait parseWait(Words &words) {
     Wait wait;
-    if (words.peekIs("until")) {
-        (void)words.take("until");
+    if (words.skip("until")) {
         wait.In = Wait::Unit::UntilSeconds;
     }
     wait.Amount = words.takeNumber("a number of seconds or ticks");
@@ -372,17 +387,20 @@ public:
     bool run(const std::string &text, std::string *error) {
         std::vector<std::string> lines;
         std::istringstream in(text);
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
         for (std::size_t index = 0; index < lines.size(); ++index) {
             const int number = static_cast<int>(index) + 1;
             try {
                 parseLine(lines, &index);
             } catch (const LineError &e) {
-                if (error != nullptr) *error = file_ + ":" + std::to_string(number) + ": " + e.Message;
+                if (error != nullptr)
+                    *error = file_ + ":" + std::to_string(number) + ": " + e.Message;
                 return false;
             }
         }
-        if (!started_) add(SourceLine{file_, static_cast<int>(lines.size())}, "start", StartPlugin{});
+        if (!started_)
+            add(SourceLine{file_, static_cast<int>(lines.size())}, "start", StartPlugin{});
         return true;
     }
 
@@ -400,8 +418,8 @@ private:
     void beforeStart(const char *what) {
         if (started_)
             fail(std::string(what) + " must come before the plug-in starts (before the first "
-                                      "menu, press, click, type, close, track, screenshot, "
-                                      "expect or start)");
+                                     "menu, press, click, type, close, track, screenshot, "
+                                     "expect or start)");
     }
 
     void parseLine(const std::vector<std::string> &lines, std::size_t *index) {
@@ -423,8 +441,10 @@ private:
 
         if (command == "screen") {
             beforeStart("screen");
-            scenario_->ScreenWidth = static_cast<int>(words.takeInteger("a screen width", 320, kMaxScreenSide));
-            scenario_->ScreenHeight = static_cast<int>(words.takeInteger("a screen height", 240, kMaxScreenSide));
+            scenario_->ScreenWidth =
+                static_cast<int>(words.takeInteger("a screen width", 320, kMaxScreenSide));
+            scenario_->ScreenHeight =
+                static_cast<int>(words.takeInteger("a screen height", 240, kMaxScreenSide));
             words.end();
         } else if (command == "settings") {
             beforeStart("settings");
@@ -442,7 +462,8 @@ private:
             add(where, line, StopPlugin{});
         } else if (command == "menu") {
             ChooseMenu menu;
-            while (!words.done()) menu.Path.push_back(words.take("a menu item"));
+            while (!words.done())
+                menu.Path.push_back(words.take("a menu item"));
             if (menu.Path.empty()) fail("expected a menu item, e.g. menu \"Graph Window\"");
             if (menu.Path.size() == 1) menu.Path.insert(menu.Path.begin(), "Plotwrite");
             needPlugin(where);
@@ -533,7 +554,8 @@ private:
         if (formula.empty()) fail("expected a formula after '='");
         std::vector<double> zeros(letNames_.size(), 0.0);
         std::vector<NamedValue> values;
-        for (std::size_t k = 0; k < letNames_.size(); ++k) values.push_back({letNames_[k], &zeros[k]});
+        for (std::size_t k = 0; k < letNames_.size(); ++k)
+            values.push_back({letNames_[k], &zeros[k]});
         std::string error;
         if (!Formula::compile(formula, &error, values)) fail(error);
         return formula;
@@ -553,7 +575,8 @@ private:
         words.end();
         if (!hasFormula) fail("expected 'let NAME = FORMULA'");
         if (!isFreeFormulaName(let.Name))
-            fail("'" + let.Name + "' cannot name a value: use letters, digits and '_', starting "
+            fail("'" + let.Name +
+                 "' cannot name a value: use letters, digits and '_', starting "
                  "with a letter, and no name formulas already know (t, i, pi, functions)");
         for (const std::string &known : letNames_)
             if (known == let.Name) fail("the value '" + let.Name + "' is already defined");
@@ -641,8 +664,8 @@ private:
         } else if (how == "drag") {
             TrackDrag drag;
             drag.Window = window;
-            if (words.peekIs("thumb"))
-                (void)words.take("thumb"), drag.FromThumb = true;
+            if (words.skip("thumb"))
+                drag.FromThumb = true;
             else
                 drag.From = fraction("where to start");
             words.expectWord("to", "and where to let go");
@@ -674,7 +697,8 @@ bool parseScenario(const std::string &text, const std::string &fileName, const s
 bool loadScenarioFile(const std::string &path, Scenario *scenario, std::string *error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        if (error != nullptr) *error = path + ": cannot read the scenario file (" + std::strerror(errno) + ")";
+        if (error != nullptr)
+            *error = path + ": cannot read the scenario file (" + std::strerror(errno) + ")";
         return false;
     }
     std::ostringstream text;
@@ -686,13 +710,20 @@ bool loadScenarioFile(const std::string &path, Scenario *scenario, std::string *
 
 const char *dataRefTypeName(DataRefType type) {
     switch (type) {
-    case DataRefType::Int: return "int";
-    case DataRefType::Float: return "float";
-    case DataRefType::Double: return "double";
-    case DataRefType::FloatDouble: return "float+double";
-    case DataRefType::IntArray: return "int array";
-    case DataRefType::FloatArray: return "float array";
-    case DataRefType::ByteArray: return "byte array";
+    case DataRefType::Int:
+        return "int";
+    case DataRefType::Float:
+        return "float";
+    case DataRefType::Double:
+        return "double";
+    case DataRefType::FloatDouble:
+        return "float+double";
+    case DataRefType::IntArray:
+        return "int array";
+    case DataRefType::FloatArray:
+        return "float array";
+    case DataRefType::ByteArray:
+        return "byte array";
     }
     return "unknown";
 }

@@ -61,10 +61,10 @@ private:
         if (!installModule(options_.ModulePath, &error)) return fail(top, error);
         if (!installSettings(&error)) return fail(top, error);
 
-        const int width = options_.ScreenWidth > 0 ? options_.ScreenWidth
+        const int width = options_.ScreenWidth > 0    ? options_.ScreenWidth
                           : scenario_.ScreenWidth > 0 ? scenario_.ScreenWidth
                                                       : kDefaultScreenWidth;
-        const int height = options_.ScreenHeight > 0 ? options_.ScreenHeight
+        const int height = options_.ScreenHeight > 0    ? options_.ScreenHeight
                            : scenario_.ScreenHeight > 0 ? scenario_.ScreenHeight
                                                         : kDefaultScreenHeight;
         xphost::setScreenSize(width, height);
@@ -77,15 +77,18 @@ private:
     bool installSettings(std::string *error) {
         const Settings &settings = scenario_.SettingsFile;
         switch (settings.From) {
-        case Settings::Source::Default: return installSettingsFile(options_.DefaultSettingsPath, error);
-        case Settings::Source::None: return true;
+        case Settings::Source::Default:
+            return installSettingsFile(options_.DefaultSettingsPath, error);
+        case Settings::Source::None:
+            return true;
         case Settings::Source::File: {
             const fs::path path = fs::path(settings.PathOrText).is_absolute()
                                       ? fs::path(settings.PathOrText)
                                       : fs::path(scenario_.BaseDir) / settings.PathOrText;
             return installSettingsFile(path.string(), error);
         }
-        case Settings::Source::Inline: return installSettingsText(settings.PathOrText, error);
+        case Settings::Source::Inline:
+            return installSettingsText(settings.PathOrText, error);
         }
         return true;
     }
@@ -133,8 +136,12 @@ private:
         return false;
     }
 
-    bool perform(const DefineDataRef &define, std::string *error) { return driver_.define(define, error); }
-    bool perform(const SetFormula &set, std::string *error) { return driver_.setFormula(set, error); }
+    bool perform(const DefineDataRef &define, std::string *error) {
+        return driver_.define(define, error);
+    }
+    bool perform(const SetFormula &set, std::string *error) {
+        return driver_.setFormula(set, error);
+    }
     bool perform(const DefineLet &let, std::string *error) { return driver_.defineLet(let, error); }
 
     bool perform(const StartPlugin &, std::string *error) {
@@ -161,19 +168,22 @@ private:
 
     bool perform(const PressButton &press, std::string *error) {
         XPWidgetID window = findVisibleWindow(press.Window, error);
-        XPWidgetID button = window != nullptr ? findButton(window, press.Label, press.Occurrence, error) : nullptr;
+        XPWidgetID button =
+            window != nullptr ? findButton(window, press.Label, press.Occurrence, error) : nullptr;
         return button != nullptr && clickOn(button, error);
     }
 
     bool perform(const ClickCell &click, std::string *error) {
         XPWidgetID window = findVisibleWindow(click.Window, error);
-        XPWidgetID cell = window != nullptr ? findCell(window, click.Column, click.Row, error) : nullptr;
+        XPWidgetID cell =
+            window != nullptr ? findCell(window, click.Column, click.Row, error) : nullptr;
         return cell != nullptr && clickOn(cell, error);
     }
 
     bool perform(const TypeIntoCell &type, std::string *error) {
         XPWidgetID window = findVisibleWindow(type.Window, error);
-        XPWidgetID cell = window != nullptr ? findCell(window, type.Column, type.Row, error) : nullptr;
+        XPWidgetID cell =
+            window != nullptr ? findCell(window, type.Column, type.Row, error) : nullptr;
         return cell != nullptr && typeInto(cell, type.Text, error);
     }
 
@@ -181,7 +191,8 @@ private:
         XPWidgetID window = findVisibleWindow(close.Window, error);
         if (window == nullptr) return false;
         const xphost::WidgetRect box = xphost::closeBoxRect(window);
-        if (!uncover(window, (box.Left + box.Right) / 2, (box.Top + box.Bottom) / 2, error)) return false;
+        if (!uncover(window, (box.Left + box.Right) / 2, (box.Top + box.Bottom) / 2, error))
+            return false;
         if (!xphost::clickCloseBox(window)) {
             *error = "the window " + windowName(window) + " has no close box that takes a click";
             return false;
@@ -206,8 +217,8 @@ private:
             xphost::runFrames(static_cast<long long>(wait.Amount));
             return driverOk(error);
         }
-        const double end = wait.In == Wait::Unit::UntilSeconds ? wait.Amount
-                                                               : xphost::simTime() + wait.Amount;
+        const double end =
+            wait.In == Wait::Unit::UntilSeconds ? wait.Amount : xphost::simTime() + wait.Amount;
         // Frames are whole; stop at the first frame at or after the end, as advanceSeconds does.
         const double halfFrame = xphost::framePeriod() / 2.0;
         while (xphost::simTime() + halfFrame < end) {
@@ -215,7 +226,8 @@ private:
             if (!driverOk(error) || !xphost::hostErrors().empty()) return driverOk(error);
             if (xphost::simTime() >= nextProgress_) {
                 if (!options_.Verbose)
-                    std::fprintf(options_.Progress, "  ... %.0f simulated seconds\n", xphost::simTime());
+                    std::fprintf(options_.Progress, "  ... %.0f simulated seconds\n",
+                                 xphost::simTime());
                 nextProgress_ = xphost::simTime() + kProgressEverySeconds;
             }
         }
@@ -287,19 +299,23 @@ RunReport runScenario(const Scenario &scenario, const RunOptions &options) {
 
 void printSummary(const Scenario &scenario, const RunOptions &options, const RunReport &report,
                   std::FILE *out) {
-    std::fprintf(out, "\n%s %s: %d commands, %d expectations met, %.1f simulated seconds in %.1f s.\n",
+    std::fprintf(out,
+                 "\n%s %s: %d commands, %d expectations met, %.1f simulated seconds in %.1f s.\n",
                  scenario.File.c_str(), report.Succeeded ? "passed" : "FAILED", report.CommandsRun,
                  report.ExpectationsMet, report.SimulatedSeconds, report.WallSeconds);
     std::fprintf(out, "Output folder: %s\n", options.OutDir.c_str());
     std::size_t width = 0;
-    for (const OutputFile &file : report.Files) width = std::max(width, file.Name.size());
+    for (const OutputFile &file : report.Files)
+        width = std::max(width, file.Name.size());
     for (const OutputFile &file : report.Files)
         std::fprintf(out, "  %-*s  %s\n", static_cast<int>(width), file.Name.c_str(),
                      file.Description.c_str());
     std::fprintf(out, "Simulated install: %s\n", options.InstallRoot.c_str());
     if (!report.Failures.empty()) {
-        std::fprintf(out, "%zu failure%s:\n", report.Failures.size(), report.Failures.size() == 1 ? "" : "s");
-        for (const std::string &failure : report.Failures) std::fprintf(out, "  %s\n", failure.c_str());
+        std::fprintf(out, "%zu failure%s:\n", report.Failures.size(),
+                     report.Failures.size() == 1 ? "" : "s");
+        for (const std::string &failure : report.Failures)
+            std::fprintf(out, "  %s\n", failure.c_str());
     }
 }
 

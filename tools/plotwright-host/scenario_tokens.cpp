@@ -16,8 +16,10 @@ bool startsComment(const std::string &line, std::size_t pos) {
 std::string trimBlanks(const std::string &text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && isBlank(text[begin])) ++begin;
-    while (end > begin && isBlank(text[end - 1])) --end;
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
     return text.substr(begin, end - begin);
 }
 
@@ -51,7 +53,8 @@ bool tokenizeLine(const std::string &line, std::vector<Token> *tokens, std::stri
                 return false;
             }
         } else {
-            while (pos < line.size() && !isBlank(line[pos])) token.Text.push_back(line[pos++]);
+            while (pos < line.size() && !isBlank(line[pos]))
+                token.Text.push_back(line[pos++]);
         }
         tokens->push_back(std::move(token));
     }

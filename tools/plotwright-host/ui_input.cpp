@@ -23,7 +23,8 @@ bool contains(const xphost::WidgetRect &rect, int x, int y) {
 
 XPWidgetID rootOf(XPWidgetID widget) {
     XPWidgetID root = widget;
-    while (xphost::parentOf(root) != nullptr) root = xphost::parentOf(root);
+    while (xphost::parentOf(root) != nullptr)
+        root = xphost::parentOf(root);
     return root;
 }
 
@@ -90,7 +91,8 @@ bool isFrontWindow(XPWidgetID window) {
 bool bringToFront(XPWidgetID window, std::string *error) {
     if (isFrontWindow(window)) return true;
     if (clickFreeSpot(window) && isFrontWindow(window)) return true;
-    *error = "the window " + windowName(window) + " could not be brought to the front: other "
+    *error = "the window " + windowName(window) +
+             " could not be brought to the front: other "
              "windows cover all of it but its widgets";
     return false;
 }

@@ -33,8 +33,8 @@ std::string windowName(XPWidgetID window) { return quoted(xphost::descriptorOf(w
 XPWidgetID findWindowByCaption(const std::string &prefix, std::string *error) {
     XPWidgetID window = xphost::findWindow(prefix);
     if (window == nullptr)
-        *error = "no window's caption starts with " + quoted(prefix) + "; open windows: " +
-                 openWindowList();
+        *error = "no window's caption starts with " + quoted(prefix) +
+                 "; open windows: " + openWindowList();
     return window;
 }
 
@@ -142,7 +142,8 @@ XPWidgetID findTextAfter(XPWidgetID window, const std::string &label, std::strin
         }
     }
     if (best == nullptr)
-        *error = "nothing follows \"" + label + "\" on its line in the window " + windowName(window);
+        *error =
+            "nothing follows \"" + label + "\" on its line in the window " + windowName(window);
     return best;
 }
 

@@ -18,7 +18,8 @@ XPWidgetID findVisibleWindow(const std::string &prefix, std::string *error);
 
 // The `occurrence`-th (from 1, in creation order) button labelled `label` (leading and trailing
 // blanks ignored); on failure lists the window's buttons.
-XPWidgetID findButton(XPWidgetID window, const std::string &label, int occurrence, std::string *error);
+XPWidgetID findButton(XPWidgetID window, const std::string &label, int occurrence,
+                      std::string *error);
 
 // The widget in row `row` (from 1, top down) under the caption `heading`: the widgets that start
 // at the heading's left edge below it, ordered from the top.
