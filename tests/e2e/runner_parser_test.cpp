@@ -185,6 +185,7 @@ TEST(ScenarioParser, BadLinesNameTheLineAndWhatWasExpected) {
         {"wait abc s\n", "t.scn:1: expected a number of seconds or ticks, found 'abc'"},
         {"wait 2 minutes\n", "t.scn:1: expected the unit s or ticks, found 'minutes'"},
         {"wait 1.5 ticks\n", "t.scn:1: expected a whole number of ticks"},
+        {"wait 90000 s\n", "t.scn:1: a wait stops at one simulated day"},
         {"dataref quad sim/x\n",
          "t.scn:1: expected a dataref type: int, float, double, float+double, "
          "int[N], float[N] or byte[N], found 'quad'"},

@@ -16,6 +16,9 @@ namespace {
 
 constexpr std::size_t kMaxArrayLength = 65536;
 constexpr int kMaxScreenSide = 8192;
+// A day of recording already holds 24 channels x 8.6 million samples; longer is a typo.
+constexpr double kMaxWaitSeconds = 86400.0;
+constexpr double kTicksPerSecond = 100.0;
 
 const char kCommandList[] =
     "screen, settings, let, dataref, set, start, stop, menu, press, click, type, close, track, "
@@ -362,9 +365,12 @@ Wait parseWait(Words &words) {
     }
     wait.Amount = words.takeNumber("a number of seconds or ticks");
     if (wait.Amount < 0) fail("expected a time that is not negative");
+    if (wait.Amount > kMaxWaitSeconds * kTicksPerSecond)
+        fail("a wait stops at one simulated day (86400 s or 8640000 ticks)");
     const std::string unit = words.take("a unit: s or ticks");
     if (unit == "s" || unit == "second" || unit == "seconds") {
-        // keeps the unit chosen above
+        if (wait.Amount > kMaxWaitSeconds)
+            fail("a wait stops at one simulated day (86400 s or 8640000 ticks)");
     } else if ((unit == "tick" || unit == "ticks") && wait.In != Wait::Unit::UntilSeconds) {
         wait.In = Wait::Unit::Ticks;
         if (wait.Amount != std::floor(wait.Amount)) fail("expected a whole number of ticks");
