@@ -24,6 +24,14 @@ void buildGraphWindowOnce(AppState &state) {
     state.GraphWindowCreated = 1;
 }
 
+// The setup and scaling windows reach the recording through the graph widget, so the graph
+// window is built first; built on their behalf, it starts hidden.
+void buildHiddenGraphWindowIfMissing(AppState &state) {
+    if (state.GraphWindowCreated != 0) return;
+    buildGraphWindowOnce(state);
+    XPHideWidget(state.GraphWindowWidget);
+}
+
 void showIfHidden(XPWidgetID window) {
     if (!XPIsWidgetVisible(window)) XPShowWidget(window);
 }
@@ -50,10 +58,7 @@ void AppState::onMenuItem(void * /*menuRef*/, void *itemRefValue) {
     }
     if (std::strcmp(item, kSetupWindowItem) == 0) {
         if (SetupWindowCreated == 0) {
-            if (GraphWindowCreated == 0) {
-                buildGraphWindowOnce(*this);
-                XPHideWidget(GraphWindowWidget);
-            }
+            buildHiddenGraphWindowIfMissing(*this);
             buildSetupWindow(kSetupWindowRect.Left, kSetupWindowRect.Top,
                              kSetupWindowRect.Width, kSetupWindowRect.Height);
             SetupWindowCreated = 1;
@@ -63,10 +68,7 @@ void AppState::onMenuItem(void * /*menuRef*/, void *itemRefValue) {
     }
     if (std::strcmp(item, kScalingWindowItem) == 0) {
         if (ScalingWindowCreated == 0) {
-            if (GraphWindowCreated == 0) {
-                buildGraphWindowOnce(*this);
-                XPHideWidget(GraphWindowWidget);
-            }
+            buildHiddenGraphWindowIfMissing(*this);
             buildScalingWindow(kScalingWindowRect.Left, kScalingWindowRect.Top,
                                kScalingWindowRect.Width, kScalingWindowRect.Height);
             ScalingWindowCreated = 1;
