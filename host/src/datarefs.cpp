@@ -42,13 +42,20 @@ Registry &registry() {
 
 int maskOf(DataRefKind kind) {
     switch (kind) {
-    case DataRefKind::Int: return xplmType_Int;
-    case DataRefKind::Float: return xplmType_Float;
-    case DataRefKind::Double: return xplmType_Double;
-    case DataRefKind::FloatDouble: return xplmType_Float | xplmType_Double;
-    case DataRefKind::IntArray: return xplmType_IntArray;
-    case DataRefKind::FloatArray: return xplmType_FloatArray;
-    case DataRefKind::ByteArray: return xplmType_Data;
+    case DataRefKind::Int:
+        return xplmType_Int;
+    case DataRefKind::Float:
+        return xplmType_Float;
+    case DataRefKind::Double:
+        return xplmType_Double;
+    case DataRefKind::FloatDouble:
+        return xplmType_Float | xplmType_Double;
+    case DataRefKind::IntArray:
+        return xplmType_IntArray;
+    case DataRefKind::FloatArray:
+        return xplmType_FloatArray;
+    case DataRefKind::ByteArray:
+        return xplmType_Data;
     }
     return xplmType_Unknown;
 }
@@ -96,16 +103,19 @@ std::uint8_t wrapToByte(double value) {
 
 std::size_t arrayLength(const DataRef &ref) {
     switch (ref.kind) {
-    case DataRefKind::IntArray: return ref.ints.size();
-    case DataRefKind::FloatArray: return ref.floats.size();
-    case DataRefKind::ByteArray: return ref.bytes.size();
-    default: return 0;
+    case DataRefKind::IntArray:
+        return ref.ints.size();
+    case DataRefKind::FloatArray:
+        return ref.floats.size();
+    case DataRefKind::ByteArray:
+        return ref.bytes.size();
+    default:
+        return 0;
     }
 }
 
 // Copies what the API's array getters copy: at most `max` elements from `offset`.
-template <typename T>
-int copyOut(const std::vector<T> &values, T *out, int offset, int max) {
+template <typename T> int copyOut(const std::vector<T> &values, T *out, int offset, int max) {
     if (out == nullptr) return static_cast<int>(values.size());
     if (offset < 0 || max < 0) return 0;
     const std::size_t start = static_cast<std::size_t>(offset);
@@ -166,9 +176,12 @@ double dataRefValue(const std::string &name) {
     DataRef *ref = lookup(name, "dataRefValue");
     if (ref == nullptr) return 0.0;
     switch (ref->kind) {
-    case DataRefKind::Int: return ref->intValue;
-    case DataRefKind::Float: return ref->floatValue;
-    default: return ref->doubleValue;
+    case DataRefKind::Int:
+        return ref->intValue;
+    case DataRefKind::Float:
+        return ref->floatValue;
+    default:
+        return ref->doubleValue;
     }
 }
 

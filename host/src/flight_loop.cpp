@@ -19,8 +19,8 @@ struct Registration {
     float interval = 0.0f;
     Micros lastCall = 0;
     long long lastFrame = 0;
-    Micros due = 0;          // for intervals in seconds
-    long long dueFrame = 0;  // for intervals in frames
+    Micros due = 0;         // for intervals in seconds
+    long long dueFrame = 0; // for intervals in frames
     bool active = false;
     bool removed = false;
 };
@@ -69,8 +69,8 @@ void runOneFrame() {
     const std::size_t count = c.loops.size();
     for (std::size_t i = 0; i < count; ++i) {
         if (c.loops[i].removed || !c.loops[i].active) continue;
-        const bool due = c.loops[i].interval > 0.0f ? c.now >= c.loops[i].due
-                                                    : c.frames >= c.loops[i].dueFrame;
+        const bool due =
+            c.loops[i].interval > 0.0f ? c.now >= c.loops[i].due : c.frames >= c.loops[i].dueFrame;
         if (!due) continue;
         Registration &loop = c.loops[i];
         const float sinceLast = static_cast<float>(c.now - loop.lastCall) / kMicrosPerSecond;
@@ -106,12 +106,14 @@ long long frameCount() { return clock().frames; }
 void setFrameHook(std::function<void(double)> hook) { clock().hook = std::move(hook); }
 
 void runFrames(long long frames) {
-    for (long long i = 0; i < frames; ++i) runOneFrame();
+    for (long long i = 0; i < frames; ++i)
+        runOneFrame();
 }
 
 void advanceSeconds(double seconds) {
     const Micros end = clock().now + toMicros(seconds);
-    while (clock().now < end) runOneFrame();
+    while (clock().now < end)
+        runOneFrame();
 }
 
 std::size_t registeredFlightLoopCount() {

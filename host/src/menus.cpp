@@ -87,7 +87,8 @@ bool chooseMenuItem(const std::vector<std::string> &path, std::string *error) {
             if (item.Name == path[level]) found = &item;
         if (found == nullptr) {
             std::string names;
-            for (const MenuItem &item : menu->items) names += " \"" + item.Name + "\"";
+            for (const MenuItem &item : menu->items)
+                names += " \"" + item.Name + "\"";
             return fail("menu \"" + menu->name + "\" has no item \"" + path[level] +
                         "\"; it has:" + (names.empty() ? " nothing" : names));
         }
@@ -131,9 +132,8 @@ XPLM_API XPLMMenuID XPLMCreateMenu(const char *inName, XPLMMenuID inParentMenu, 
                                    XPLMMenuHandler_f inHandler, void *inMenuRef) {
     Menu *parent = liveMenu(inParentMenu);
     if (inName == nullptr) return nullptr;
-    if (inParentMenu != nullptr &&
-        (parent == nullptr || inParentItem < 0 ||
-         inParentItem >= static_cast<int>(parent->items.size()))) {
+    if (inParentMenu != nullptr && (parent == nullptr || inParentItem < 0 ||
+                                    inParentItem >= static_cast<int>(parent->items.size()))) {
         reportHostError("XPLMCreateMenu: unknown parent menu or item");
         return nullptr;
     }

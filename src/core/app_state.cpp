@@ -57,8 +57,10 @@ void AppState::resetStatistics() {
 void AppState::clearWidgetHandles() {
     GraphWindowWidget = nullptr;
     GraphWidget = nullptr;
-    for (XPWidgetID &w : GraphLegendCaption) w = nullptr;
-    for (XPWidgetID &w : GraphTransportButton) w = nullptr;
+    for (XPWidgetID &w : GraphLegendCaption)
+        w = nullptr;
+    for (XPWidgetID &w : GraphTransportButton)
+        w = nullptr;
     GraphPreviousSetButton = GraphSetCaption = GraphNextSetButton = nullptr;
 
     SetupWindowWidget = SetupPanel = nullptr;
@@ -73,9 +75,11 @@ void AppState::clearWidgetHandles() {
     SetupPreviousSetButton = SetupSetCaption = SetupNextSetButton = nullptr;
 
     ScalingWindowWidget = ScalingPanel = nullptr;
-    for (XPWidgetID &w : ScalingNameCaption) w = nullptr;
+    for (XPWidgetID &w : ScalingNameCaption)
+        w = nullptr;
     for (auto &column : ScalingValueCaption)
-        for (XPWidgetID &w : column) w = nullptr;
+        for (XPWidgetID &w : column)
+            w = nullptr;
     ScalingResetButton = nullptr;
     ScalingPreviousSetButton = ScalingSetCaption = ScalingNextSetButton = nullptr;
 }

@@ -5,8 +5,8 @@
 // An exception must never unwind into the simulator: each callback swallows it and answers as
 // if the call had done nothing.
 
-float flightLoopCallback(float elapsedSinceLastCall, float elapsedSinceLastFlightLoop,
-                         int counter, void *refcon) {
+float flightLoopCallback(float elapsedSinceLastCall, float elapsedSinceLastFlightLoop, int counter,
+                         void *refcon) {
     constexpr float kNextTickSeconds = 0.01f;
     if (gAppState == nullptr) return kNextTickSeconds;
     try {

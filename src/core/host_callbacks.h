@@ -5,8 +5,8 @@
 #include "XPLMMenus.h"
 #include "XPWidgetDefs.h"
 
-float flightLoopCallback(float elapsedSinceLastCall, float elapsedSinceLastFlightLoop,
-                         int counter, void *refcon);
+float flightLoopCallback(float elapsedSinceLastCall, float elapsedSinceLastFlightLoop, int counter,
+                         void *refcon);
 void menuHandler(void *menuRef, void *itemRef);
 int graphWindowCallback(XPWidgetMessage message, XPWidgetID widget, intptr_t param1,
                         intptr_t param2);

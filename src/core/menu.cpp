@@ -40,8 +40,8 @@ void showIfHidden(XPWidgetID window) {
 void buildPluginMenu(AppState &state) {
     XPLMMenuID pluginsMenu = XPLMFindPluginsMenu();
     state.PluginsMenuItem = XPLMAppendMenuItem(pluginsMenu, kMenuTitle, nullptr, 1);
-    state.MenuId = XPLMCreateMenu(kMenuTitle, pluginsMenu, state.PluginsMenuItem, menuHandler,
-                                  nullptr);
+    state.MenuId =
+        XPLMCreateMenu(kMenuTitle, pluginsMenu, state.PluginsMenuItem, menuHandler, nullptr);
     for (const char *item : {kGraphWindowItem, kSetupWindowItem, kScalingWindowItem})
         XPLMAppendMenuItem(state.MenuId, item, itemRef(item), 1);
 }
@@ -59,8 +59,8 @@ void AppState::onMenuItem(void * /*menuRef*/, void *itemRefValue) {
     if (std::strcmp(item, kSetupWindowItem) == 0) {
         if (SetupWindowCreated == 0) {
             buildHiddenGraphWindowIfMissing(*this);
-            buildSetupWindow(kSetupWindowRect.Left, kSetupWindowRect.Top,
-                             kSetupWindowRect.Width, kSetupWindowRect.Height);
+            buildSetupWindow(kSetupWindowRect.Left, kSetupWindowRect.Top, kSetupWindowRect.Width,
+                             kSetupWindowRect.Height);
             SetupWindowCreated = 1;
         } else {
             showIfHidden(SetupWindowWidget);

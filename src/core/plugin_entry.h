@@ -13,8 +13,7 @@ PLOTWRIGHT_EXPORT int XPluginStart(char *outName, char *outSignature, char *outD
 PLOTWRIGHT_EXPORT void XPluginStop(void);
 PLOTWRIGHT_EXPORT int XPluginEnable(void);
 PLOTWRIGHT_EXPORT void XPluginDisable(void);
-PLOTWRIGHT_EXPORT void XPluginReceiveMessage(XPLMPluginID inFromWho, int inMessage,
-                                             void *inParam);
+PLOTWRIGHT_EXPORT void XPluginReceiveMessage(XPLMPluginID inFromWho, int inMessage, void *inParam);
 
 // The identity handed to the host; each text is copied with its NUL.
 extern const char kPluginName[];

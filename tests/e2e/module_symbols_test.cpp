@@ -18,7 +18,8 @@ std::string run(const std::string &command) {
     std::string out;
     if (!pipe) return out;
     char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe.get()) != nullptr) out += buffer;
+    while (std::fgets(buffer, sizeof buffer, pipe.get()) != nullptr)
+        out += buffer;
     return out;
 }
 
@@ -73,7 +74,8 @@ TEST(ModuleSymbols, SimulatorFunctionsStayUndefinedAndComeFromTheApi) {
     std::set<std::string> used;
     for (const std::string &name : undefined)
         if (name.rfind("XP", 0) == 0) used.insert(name);
-    for (const std::string &name : used) EXPECT_EQ(api.count(name), 1u) << name;
+    for (const std::string &name : used)
+        EXPECT_EQ(api.count(name), 1u) << name;
     // The calls the plug-in cannot work without.
     for (const char *needed : {"XPLMFindDataRef", "XPLMRegisterFlightLoopCallback",
                                "XPLMCreateMenu", "XPCreateWidget", "XPLMDebugString"})

@@ -44,7 +44,8 @@ void HostTest::SetUp() {
 }
 
 void HostTest::TearDown() {
-    for (const std::string &error : xphost::hostErrors()) ADD_FAILURE() << "host error: " << error;
+    for (const std::string &error : xphost::hostErrors())
+        ADD_FAILURE() << "host error: " << error;
     xphost::clearHostErrors();
 }
 

@@ -60,7 +60,8 @@ TEST_F(HostTest, ArrayGettersCountCopyAndStayInBounds) {
     XPLMDataRef ints = xphost::defineDataRef("test/ints", DataRefKind::IntArray, 8);
     XPLMDataRef bytes = xphost::defineDataRef("test/bytes", DataRefKind::ByteArray, 4);
     XPLMDataRef floats = xphost::defineDataRef("test/floats", DataRefKind::FloatArray, 5000);
-    for (int k = 0; k < 8; ++k) xphost::setDataRefElement("test/ints", k, 10 * k);
+    for (int k = 0; k < 8; ++k)
+        xphost::setDataRefElement("test/ints", k, 10 * k);
     xphost::setDataRefElement("test/bytes", 2, 200);
     xphost::setDataRefElement("test/floats", 4999, 7.25);
 

@@ -1,8 +1,8 @@
 // Opening windows from the menu: what is built, what is only shown, and what the stop destroys.
 #include <string>
 
-#include "core/app_state.h"
 #include "XPWidgets.h"
+#include "core/app_state.h"
 #include "core/plugin_entry.h"
 #include "support/host_fixture.h"
 #include "xphost/host.h"

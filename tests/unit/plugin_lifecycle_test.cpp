@@ -29,7 +29,8 @@ struct IdentityBuffers {
 // Bytes written before the first untouched marker.
 std::size_t bytesWritten(const char *buffer) {
     std::size_t n = 0;
-    while (n < 256 && buffer[n] != 'x') ++n;
+    while (n < 256 && buffer[n] != 'x')
+        ++n;
     // The texts contain no 'x' of their own beyond what we check separately.
     return n;
 }
@@ -129,9 +130,8 @@ TEST_F(PluginLifecycleTest, StartsWithDefaultsAndInitialStatistics) {
 }
 
 TEST_F(PluginLifecycleTest, ResolvingEnablesExactlyTheChannelsWhoseDatarefExists) {
-    XPLMDataRef airspeed =
-        xphost::defineDataRef("sim/flightmodel/position/indicated_airspeed",
-                              xphost::DataRefKind::Float);
+    XPLMDataRef airspeed = xphost::defineDataRef("sim/flightmodel/position/indicated_airspeed",
+                                                 xphost::DataRefKind::Float);
     ASSERT_EQ(start(), 1);
     AppState &s = *gAppState;
     s.Enabled[0][0] = 1; // whatever was there before is not consulted
@@ -218,7 +218,8 @@ protected:
 
 TEST_F(DeepInstallTest, OverlongSettingsPathCountsAsMissingAndIsLogged) {
     std::string root = plotwright_test::makeTempFolder("deep");
-    while (root.size() < 230) root += "very-long-folder-name/";
+    while (root.size() < 230)
+        root += "very-long-folder-name/";
     xphost::resetHost(root);
     ASSERT_TRUE(xphost::hostErrors().empty());
     // A settings file that would change FullSizeWindow if it were read.

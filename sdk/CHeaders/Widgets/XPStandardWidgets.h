@@ -20,11 +20,7 @@ enum { xpMainWindowStyle_MainWindow = 0, xpMainWindowStyle_Translucent = 1 };
 enum { xpProperty_MainWindowType = 1100, xpProperty_MainWindowHasCloseBoxes = 1200 };
 enum { xpMessage_CloseButtonPushed = 1200 };
 
-enum {
-    xpSubWindowStyle_SubWindow = 0,
-    xpSubWindowStyle_Screen = 2,
-    xpSubWindowStyle_ListView = 3
-};
+enum { xpSubWindowStyle_SubWindow = 0, xpSubWindowStyle_Screen = 2, xpSubWindowStyle_ListView = 3 };
 enum { xpProperty_SubWindowType = 1200 };
 
 enum {

@@ -19,8 +19,7 @@ WIDGET_API intptr_t XPGetWidgetProperty(XPWidgetID inWidget, XPWidgetPropertyID 
                                         int *inExists);
 WIDGET_API void XPSetWidgetDescriptor(XPWidgetID inWidget, const char *inDescriptor);
 /* strncpy semantics: a text as long as the buffer or longer leaves it unterminated. */
-WIDGET_API int XPGetWidgetDescriptor(XPWidgetID inWidget, char *outDescriptor,
-                                     int inMaxDescLength);
+WIDGET_API int XPGetWidgetDescriptor(XPWidgetID inWidget, char *outDescriptor, int inMaxDescLength);
 WIDGET_API void XPGetWidgetGeometry(XPWidgetID inWidget, int *outLeft, int *outTop, int *outRight,
                                     int *outBottom);
 WIDGET_API void XPAddWidgetCallback(XPWidgetID inWidget, XPWidgetFunc_t inNewCallback);
