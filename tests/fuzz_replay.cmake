@@ -6,4 +6,4 @@ plotwright_config_fuzz_program(config_fuzz_replay "${PROJECT_SOURCE_DIR}/fuzz/re
 add_test(NAME config_fuzz_replay
          COMMAND config_fuzz_replay "${PROJECT_SOURCE_DIR}/fuzz/corpus")
 set_tests_properties(config_fuzz_replay PROPERTIES LABELS fuzz
-                     ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+                     ENVIRONMENT "${PLOTWRIGHT_TEST_ENVIRONMENT}")

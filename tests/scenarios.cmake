@@ -19,7 +19,7 @@ if(TARGET plotwright-host)
              COMMAND plotwright-host --scenario "${scenario}"
                      --out "${PROJECT_BINARY_DIR}/test-output/scenario-${name}")
     set_tests_properties(scenario.${name} PROPERTIES
-      LABELS scenario TIMEOUT 600 ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+      LABELS scenario TIMEOUT 600 ENVIRONMENT "${PLOTWRIGHT_TEST_ENVIRONMENT}")
   endforeach()
 
   # `make install` into a temporary folder, then the installed module through a scenario.
@@ -31,5 +31,5 @@ if(TARGET plotwright-host)
                    -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
                    -P "${PROJECT_SOURCE_DIR}/tools/plotwright-host/install_check.cmake")
   set_tests_properties(install.into-empty-folder PROPERTIES
-    LABELS scenario TIMEOUT 300 ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+    LABELS scenario TIMEOUT 300 ENVIRONMENT "${PLOTWRIGHT_TEST_ENVIRONMENT}")
 endif()
