@@ -535,14 +535,20 @@ private:
         }
     }
 
-    void parseDefine(const SourceLine &where, const std::string &line) {
-        std::string left, right;
-        bool hasFormula = false;
-        splitAssignment(line, &left, &right, &hasFormula);
+    // The words before an assignment's '=', with the formula after it in *right.
+    Words assignmentWords(const std::string &line, std::string *right, bool *hasFormula) {
+        std::string left;
+        splitAssignment(line, &left, right, hasFormula);
         std::vector<Token> tokens;
         std::string tokenError;
         if (!tokenizeLine(left, &tokens, &tokenError)) fail(tokenError);
-        Words words(tokens);
+        return Words(std::move(tokens));
+    }
+
+    void parseDefine(const SourceLine &where, const std::string &line) {
+        std::string right;
+        bool hasFormula = false;
+        Words words = assignmentWords(line, &right, &hasFormula);
         (void)words.take("dataref");
         DefineDataRef define;
         define.Type = parseType(words.take("a dataref type"), &define.Length);
@@ -568,13 +574,9 @@ private:
     }
 
     void parseLet(const SourceLine &where, const std::string &line) {
-        std::string left, right;
+        std::string right;
         bool hasFormula = false;
-        splitAssignment(line, &left, &right, &hasFormula);
-        std::vector<Token> tokens;
-        std::string tokenError;
-        if (!tokenizeLine(left, &tokens, &tokenError)) fail(tokenError);
-        Words words(tokens);
+        Words words = assignmentWords(line, &right, &hasFormula);
         (void)words.take("let");
         DefineLet let;
         let.Name = words.take("a name");
@@ -592,14 +594,10 @@ private:
     }
 
     void parseSet(const SourceLine &where, const std::string &line) {
-        std::string left, right;
+        std::string right;
         bool hasFormula = false;
-        splitAssignment(line, &left, &right, &hasFormula);
+        Words words = assignmentWords(line, &right, &hasFormula);
         if (!hasFormula) fail("expected 'set NAME = FORMULA' or 'set NAME[ELEMENT] = FORMULA'");
-        std::vector<Token> tokens;
-        std::string tokenError;
-        if (!tokenizeLine(left, &tokens, &tokenError)) fail(tokenError);
-        Words words(tokens);
         (void)words.take("set");
         SetFormula set;
         std::string target = words.take("a dataref name");
