@@ -8,8 +8,10 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <GL/gl.h>
+// windows.h first: gl.h needs its calling-convention macros.
 #include <windows.h>
+
+#include <GL/gl.h>
 #elif defined(__APPLE__)
 #include <OpenGL/gl.h>
 #else
