@@ -74,8 +74,11 @@ intptr_t graphDragPosition(int pointerX, int left, int right, int downButton, in
         static_cast<long long>(right) - left - downButton - upButton - 2 * halfThumb;
     if (denominator == 0) return minPosition;
     const float ratio = static_cast<float>(numerator) / static_cast<float>(denominator);
-    const double wanted =
-        roundHalfUp(static_cast<double>(ratio) * static_cast<double>(maxPosition));
+    // The product stays in single precision like the ratio: a pointer exactly on a half step
+    // (7/10 of the travel over 5 samples) then rounds up, where the exact product of the
+    // already rounded ratio would fall just short of the half.
+    const float scaled = ratio * static_cast<float>(maxPosition);
+    const double wanted = roundHalfUp(static_cast<double>(scaled));
     if (!std::isfinite(wanted)) return minPosition;
     // Compared while still a double, so the conversion only ever sees values in range.
     intptr_t position;

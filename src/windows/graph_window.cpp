@@ -9,6 +9,7 @@
 #include "core/host_callbacks.h"
 #include "graph/graph_widget.h"
 #include "graph/position_math.h"
+#include "windows/child_widgets.h"
 
 namespace {
 const char *const kLegendLabels[kChannelCount] = {
@@ -45,14 +46,6 @@ enum TransportIndex {
 
 const char *const kAxisLabels[] = {"-250", "-200", "-150", "-100", "-50", "0",
                                    "50",   "100",  "150",  "200",  "250"};
-
-XPWidgetID createPushButton(int left, int top, int right, int bottom, const char *label,
-                            XPWidgetID container) {
-    XPWidgetID button =
-        XPCreateWidget(left, top, right, bottom, 1, label, 0, container, xpWidgetClass_Button);
-    XPSetWidgetProperty(button, xpProperty_ButtonType, xpPushButton);
-    return button;
-}
 } // namespace
 
 void AppState::buildGraphWindow(int left, int top, int width, int height) {
@@ -63,39 +56,35 @@ void AppState::buildGraphWindow(int left, int top, int width, int height) {
 
     char caption[3 * kTextSize];
     std::snprintf(caption, sizeof caption, "%s %s %s", "Plotwright", VersionText, kCreditText);
-    GraphWindowWidget =
-        XPCreateWidget(L, T, R, B, 1, caption, 1, nullptr, xpWidgetClass_MainWindow);
-    XPSetWidgetProperty(GraphWindowWidget, xpProperty_MainWindowHasCloseBoxes, 1);
+    GraphWindowWidget = createMainWindow({L, T, R, B}, caption);
 
     GraphWidget = createGraphWidget(L + 50, T - 50, R - 50, B + 50, 1, "", GraphWindowWidget);
     XPSetWidgetProperty(GraphWidget, graphProp_FullSize, FullSizeWindow);
 
     for (int k = 0; k < kChannelCount; ++k)
-        GraphLegendCaption[k] =
-            XPCreateWidget(L + 50 + 90 * k, B + 52, L + 130 + 90 * k, B + 30, 1, kLegendLabels[k],
-                           0, GraphWindowWidget, xpWidgetClass_Caption);
+        GraphLegendCaption[k] = createCaption({L + 50 + 90 * k, B + 52, L + 130 + 90 * k, B + 30},
+                                              kLegendLabels[k], GraphWindowWidget);
 
     for (int k = 0; k < kTransportButtons; ++k) {
         const TransportButton &button = kTransportLayout[k];
         GraphTransportButton[k] =
-            createPushButton(L + button.LeftOffset, B + 30, L + button.RightOffset, B, button.Label,
-                             GraphWindowWidget);
+            createPushButton({L + button.LeftOffset, B + 30, L + button.RightOffset, B},
+                             button.Label, GraphWindowWidget);
     }
 
     GraphPreviousSetButton =
-        createPushButton(L + 520, B + 30, L + 600, B, " Previous Set", GraphWindowWidget);
+        createPushButton({L + 520, B + 30, L + 600, B}, " Previous Set", GraphWindowWidget);
     char setText[16];
     std::snprintf(setText, sizeof setText, "%d", CurrentSet + 1);
-    GraphSetCaption = XPCreateWidget(L + 610, B + 30, L + 630, B, 1, setText, 0, GraphWindowWidget,
-                                     xpWidgetClass_Caption);
+    GraphSetCaption = createCaption({L + 610, B + 30, L + 630, B}, setText, GraphWindowWidget);
     GraphNextSetButton =
-        createPushButton(L + 640, B + 30, L + 720, B, " Next Set", GraphWindowWidget);
+        createPushButton({L + 640, B + 30, L + 720, B}, " Next Set", GraphWindowWidget);
 
     // Each label centred, within a pixel, on its value's height at the graph's vertical scale.
     const int pitch = FullSizeWindow != 0 ? 50 : 20;
     for (int k = 0; k < 11; ++k)
-        XPCreateWidget(R - 50, B + 62 + k * pitch, R, B + 40 + k * pitch, 1, kAxisLabels[k], 0,
-                       GraphWindowWidget, xpWidgetClass_Caption);
+        createCaption({R - 50, B + 62 + k * pitch, R, B + 40 + k * pitch}, kAxisLabels[k],
+                      GraphWindowWidget);
 
     XPAddWidgetCallback(GraphWindowWidget, graphWindowCallback);
 }

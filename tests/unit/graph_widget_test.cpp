@@ -98,6 +98,20 @@ TEST_F(GraphWidgetTest, ClearEmptiesOnlyTheCurrentSetAndKeepsOrRemembersThePosit
     EXPECT_EQ(gSampleStore.sampleCount(2), 2u);
     EXPECT_EQ(prop(graph_, graphProp_Position), 100);
     EXPECT_EQ(prop(graph_, graphProp_MaxPosition), 0);
+
+    // Without a page step the clear falls back on MaxPosition, and with that 0 too, on 0.
+    XPSetWidgetProperty(graph_, graphProp_CurrentSet, 2);
+    XPSetWidgetProperty(graph_, graphProp_PageStep, 0);
+    for (int i = 0; i < 5; ++i)
+        appendThroughWidget(graph_, 2, sample);
+    XPSetWidgetProperty(graph_, graphProp_Position, 0);
+    XPSetWidgetProperty(graph_, graphProp_ClearRequest, 1);
+    EXPECT_EQ(gSampleStore.sampleCount(2), 0u);
+    EXPECT_EQ(prop(graph_, graphProp_Position), 7);
+    XPSetWidgetProperty(graph_, graphProp_Position, 0);
+    XPSetWidgetProperty(graph_, graphProp_ClearRequest, 1);
+    EXPECT_EQ(prop(graph_, graphProp_Position), 0);
+    EXPECT_EQ(prop(graph_, graphProp_MaxPosition), 0);
 }
 
 TEST_F(GraphWidgetTest, ExportWritesTheCurrentSetOnceAndKeepsItsSamples) {
@@ -178,6 +192,10 @@ TEST(GraphDragPosition, FollowsTheThumbCentreAndStaysInRange) {
     EXPECT_EQ(
         graphDragPosition(left + button + 20 + 310, left, right, button, thumb, button, 0, 1000),
         500);
+    // A ratio of 7/10 over 5 samples is a half step: the single-precision product rounds up.
+    EXPECT_EQ(graphDragPosition(7, 0, 10, 0, 0, 0, 0, 5), 4);
+    EXPECT_EQ(graphDragPosition(left + button + 20 + 434, left, right, button, thumb, button, 0, 5),
+              4);
     // Left of the thumb's lowest centre, and right of its highest: held at the ends.
     EXPECT_EQ(graphDragPosition(left, left, right, button, thumb, button, 0, 1000), 0);
     EXPECT_EQ(graphDragPosition(right, left, right, button, thumb, button, 0, 1000), 1000);

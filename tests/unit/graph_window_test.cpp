@@ -70,6 +70,7 @@ TEST_F(GraphWindowTest, LayoutOfBothSizesInCreationOrder) {
         for (int k = 0; k < 11; ++k) {
             XPWidgetID b = children[next++];
             EXPECT_EQ(b, button(k));
+            EXPECT_EQ(xphost::widgetClassOf(b), xpWidgetClass_Button);
             EXPECT_EQ(xphost::descriptorOf(b), labels[k]);
             EXPECT_EQ(prop(b, xpProperty_ButtonType), xpPushButton);
             const int width = k < 4 ? 50 : 25;
@@ -78,12 +79,15 @@ TEST_F(GraphWindowTest, LayoutOfBothSizesInCreationOrder) {
 
         EXPECT_EQ(children[next], state_->GraphPreviousSetButton);
         EXPECT_EQ(xphost::descriptorOf(children[next]), " Previous Set");
+        EXPECT_EQ(prop(children[next], xpProperty_ButtonType), xpPushButton);
         expectRect(children[next++], {720, 80, 800, 50}, "previous set");
         EXPECT_EQ(children[next], state_->GraphSetCaption);
+        EXPECT_EQ(xphost::widgetClassOf(children[next]), xpWidgetClass_Caption);
         EXPECT_EQ(xphost::descriptorOf(children[next]), "1");
         expectRect(children[next++], {810, 80, 830, 50}, "set caption");
         EXPECT_EQ(children[next], state_->GraphNextSetButton);
         EXPECT_EQ(xphost::descriptorOf(children[next]), " Next Set");
+        EXPECT_EQ(prop(children[next], xpProperty_ButtonType), xpPushButton);
         expectRect(children[next++], {840, 80, 920, 50}, "next set");
 
         const char *axis[11] = {"-250", "-200", "-150", "-100", "-50", "0",
@@ -91,6 +95,7 @@ TEST_F(GraphWindowTest, LayoutOfBothSizesInCreationOrder) {
         const int pitch = fullSize ? 50 : 20;
         for (int k = 0; k < 11; ++k) {
             XPWidgetID label = children[next++];
+            EXPECT_EQ(xphost::widgetClassOf(label), xpWidgetClass_Caption);
             EXPECT_EQ(xphost::descriptorOf(label), axis[k]);
             expectRect(label, {950, 112 + k * pitch, 1000, 90 + k * pitch}, axis[k]);
         }
@@ -160,8 +165,12 @@ TEST_F(GraphWindowTest, ClearAndExportActOnTheCurrentSetOnly) {
 
 TEST_F(GraphWindowTest, TheSetSwitchStopsAtBothEndsAndRefreshesEveryBuiltWindow) {
     openGraph(0);
+    // On the first set Previous Set keeps it, and still hands it to the widget.
+    XPSetWidgetProperty(graph_, graphProp_CurrentSet, 2);
+    XPSetWidgetDescriptor(state_->GraphSetCaption, "?");
     press(state_->GraphPreviousSetButton);
     EXPECT_EQ(state_->CurrentSet, 0);
+    EXPECT_EQ(prop(graph_, graphProp_CurrentSet), 0);
     EXPECT_EQ(xphost::descriptorOf(state_->GraphSetCaption), "1");
 
     open("DataRef Setup");

@@ -6,6 +6,7 @@
 #include "core/app_state.h"
 #include "core/host_callbacks.h"
 #include "core/plugin_entry.h"
+#include "graph/sample_store.h"
 #include "support/host_fixture.h"
 #include "xphost/datarefs.h"
 #include "xphost/flight_loop.h"
@@ -153,6 +154,39 @@ TEST_F(PluginLifecycleTest, ResolvingEnablesExactlyTheChannelsWhoseDatarefExists
     EXPECT_EQ(s.DataMin[5], 1000000.0f);
     EXPECT_EQ(s.ScaleValue[23], 0.0f);
     EXPECT_EQ(s.Enabled[0][1], 1); // statistics only
+}
+
+// The settings file is read before the datarefs are resolved, and what it does not say keeps
+// its default: a channel without a scaling factor records 0.0 whatever its dataref reads.
+TEST_F(PluginLifecycleTest, StartReadsTheSettingsThenResolvesTheirDatarefs) {
+    xphost::defineDataRef("test/altitude", xphost::DataRefKind::Float);
+    xphost::setDataRefValue("test/altitude", 42.0);
+    plotwright_test::writeFile(pluginDir_ + "Plotwright.ini",
+                               "[DATASET1]\nName1 = test/altitude\nName2 = test/missing\n"
+                               "[DATASET3]\nName8 = test/altitude\nScaling8 = 2.0\n");
+    ASSERT_EQ(start(), 1);
+    AppState &s = *gAppState;
+    EXPECT_EQ(s.FullSizeWindow, 1);
+    EXPECT_NE(s.DataRefHandle[0][0], nullptr);
+    EXPECT_EQ(s.Enabled[0][0], 1);
+    EXPECT_EQ(s.Scaling[0][0], 0.0f);
+    EXPECT_EQ(s.DataRefHandle[0][1], nullptr);
+    EXPECT_EQ(s.Enabled[0][1], 0);
+    EXPECT_EQ(s.Enabled[2][7], 1);
+    EXPECT_EQ(s.Scaling[2][7], 2.0f);
+
+    gSampleStore.clearSet(0);
+    gSampleStore.clearSet(2);
+    std::string error;
+    ASSERT_TRUE(xphost::chooseMenuItem({"Plotwrite", "Graph Window"}, &error)) << error;
+    s.Recording = 1;
+    s.onFlightLoop(0.01f, 0.01f, 1, nullptr);
+    ASSERT_EQ(gSampleStore.sampleCount(0), 1u);
+    EXPECT_EQ(gSampleStore.series(0, 0)[0], 0.0f);
+    ASSERT_EQ(gSampleStore.sampleCount(2), 1u);
+    EXPECT_EQ(gSampleStore.series(2, 7)[0], 84.0f);
+    for (int set = 0; set < kSetCount; ++set)
+        gSampleStore.clearSet(set);
 }
 
 TEST_F(PluginLifecycleTest, EnableDisableAndMessagesChangeNothing) {
