@@ -83,8 +83,10 @@ float parseScalingText(const char *text) {
         if (digits > 0) p = q;
     }
     if (digits == 0) return 0.0f; // also "inf", "nan" and a lone sign or point
-    // strtod would read "0x..." as hexadecimal; its decimal reading is the single digit 0.
-    if (mantissa[0] == '0' && (mantissa[1] == 'x' || mantissa[1] == 'X')) return 0.0f;
+    // strtod would read "0x..." as hexadecimal; its decimal reading is the single digit 0, with
+    // the sign in front of it kept, as "-0" gives.
+    if (mantissa[0] == '0' && (mantissa[1] == 'x' || mantissa[1] == 'X'))
+        return *start == '-' ? -0.0f : 0.0f;
     // From here strtod reads exactly the decimal prefix checked above (its exponent included).
     const double value = std::strtod(start, nullptr);
     if (!(value == value)) return 0.0f;

@@ -38,6 +38,7 @@ int32_t parseIndexText(const char *text);
 // A scaling factor typed by the user: leading blanks skipped, then the longest prefix that forms
 // a decimal number with optional sign, fraction and exponent; 0 when there is none. For decimal
 // text this is what atof gives. Text that atof would read as infinity, not-a-number or a
-// hexadecimal number gives 0 here, so it cannot poison a recording; a number beyond the float
-// range is held at the largest float of its sign.
+// hexadecimal number is read for its decimal prefix alone ("inf" gives 0, "-0x10" gives -0), so
+// it cannot poison a recording; a number beyond the float range is held at the largest float of
+// its sign, where converting atof's result would be undefined.
 float parseScalingText(const char *text);

@@ -109,6 +109,40 @@ TEST_F(SamplerStatsTest, NotANumberMovesNoExtremeAndHugeValuesStayDefined) {
     EXPECT_EQ(state_->ScaleValue[1], 0.0f);
 }
 
+// The cut is made on the value widened to double: 0.7 is stored as 0.69999998..., which shows
+// as 0.699 (a product formed in float would round to 700 and show 0.700), and the scale is
+// computed from the cut value.
+TEST_F(SamplerStatsTest, TheCutIsMadeInDoublePrecisionAndTheScaleFollowsIt) {
+    open("DataRef Scaling");
+    useDataRef(0, 0, "test/value", 1.0f);
+    useDataRef(0, 1, "test/double", 1.0f);
+    xphost::setDataRefValue("test/value", 0.7);
+    xphost::setDataRefValue("test/double", 0.03);
+    tick();
+    EXPECT_EQ(state_->DataValue[0], 0.699f);
+    EXPECT_EQ(caption(kDataValue, 0), "     0.699");
+    EXPECT_EQ(caption(kScaleValue, 0), "   357.654");
+    EXPECT_EQ(caption(kDataMax, 0), "     0.700") << "the extremes keep the raw value";
+    EXPECT_EQ(state_->DataValue[1], 0.029f);
+    EXPECT_EQ(caption(kScaleValue, 1), "  8620.689");
+}
+
+// Strict comparisons tell the two zeros apart: a raw -0.0 does not replace a maximum of +0.0,
+// and a later +0.0 does not replace a minimum of -0.0.
+TEST_F(SamplerStatsTest, ExtremesMoveOnlyOnStrictlySmallerOrLargerValues) {
+    open("DataRef Scaling");
+    useDataRef(0, 0, "test/value", 1.0f);
+    xphost::setDataRefValue("test/value", -0.0);
+    tick();
+    EXPECT_EQ(caption(kDataMax, 0), "     0.000");
+    EXPECT_EQ(caption(kDataMin, 0), "    -0.000");
+    EXPECT_EQ(caption(kDataValue, 0), "     0.000");
+    xphost::setDataRefValue("test/value", 0.0);
+    tick();
+    EXPECT_EQ(caption(kDataMin, 0), "    -0.000");
+    EXPECT_EQ(caption(kDataMax, 0), "     0.000");
+}
+
 TEST(ChannelStatistics, CutsTowardZeroAtThreeDecimals) {
     EXPECT_FLOAT_EQ(truncateToThousandths(-1.23456f), -1.234f);
     EXPECT_FLOAT_EQ(truncateToThousandths(1.9999f), 1.999f);

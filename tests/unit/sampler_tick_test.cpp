@@ -93,10 +93,30 @@ TEST_F(SamplerTickTest, TheCurrentSetFollowsTheGraphAndEnabledReachesIt) {
     tick();
     EXPECT_EQ(state_->CurrentSet, 2);
     EXPECT_EQ(graphEnabledTable()[2][6], 1);
-    // A value outside the sets never becomes an index.
+    // A value outside the sets never becomes an index, and the tick hands the widget back the
+    // set it took, also while not recording.
     XPSetWidgetProperty(graph_, graphProp_CurrentSet, 9);
     tick();
     EXPECT_EQ(state_->CurrentSet, 2);
+    EXPECT_EQ(prop(graph_, graphProp_CurrentSet), 2);
+}
+
+// With the first set shown, the field's factor is stored between the read and the product, so
+// the very first sample already carries it; the other sets keep their own factors.
+TEST_F(SamplerTickTest, TheTypedFactorScalesTheSampleOfTheTickThatReadsIt) {
+    useDataRef(0, 2, "test/pitch", 1.0f);
+    useDataRef(2, 2, "test/pitch", 3.0f);
+    xphost::setDataRefValue("test/pitch", 2.0);
+    open("DataRef Setup");
+    graph_ = state_->GraphWidget;
+    ASSERT_EQ(state_->CurrentSet, 0);
+    XPSetWidgetDescriptor(state_->SetupScalingField[2], "\t-4");
+    state_->Recording = 1;
+    tick();
+    EXPECT_EQ(state_->Scaling[0][2], -4.0f);
+    EXPECT_EQ(gSampleStore.series(0, 2)[0], -8.0f);
+    EXPECT_EQ(gSampleStore.series(2, 2)[0], 6.0f);
+    EXPECT_EQ(state_->Scaling[2][2], 3.0f);
 }
 
 TEST_F(SamplerTickTest, CheckBoxesApplyAtTheNextTickAndScalingFieldsOnlyWhileRecording) {

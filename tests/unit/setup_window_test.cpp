@@ -1,7 +1,11 @@
 // The setup window as a user drives it: what each button takes from the rows into the state,
 // what a set switch puts back, and how typed text that the state cannot hold is dealt with.
 #include <cfloat>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -251,6 +255,27 @@ TEST_F(SetupWindowTest, ASetSwitchAtEitherEndDiscardsUnappliedEdits) {
     EXPECT_STREQ(s.Name[2][0], "sim/test/gamma");
 }
 
+// The builder shows Enabled; a reload shows whether the name resolves now, and the next tick
+// takes that over as Enabled, in both directions.
+TEST_F(SetupWindowTest, AfterASetSwitchTheCheckBoxesSayWhetherNamesResolve) {
+    AppState &s = state();
+    s.Enabled[0][1] = 1; // "sim/test/missing" resolves to nothing
+    s.Enabled[0][2] = 0; // "sim/test/beta" resolves
+    openSetup();
+    EXPECT_EQ(buttonState(s.SetupEnabledCheckBox[1]), 1);
+    EXPECT_EQ(buttonState(s.SetupEnabledCheckBox[2]), 0);
+
+    ASSERT_TRUE(xphost::clickWidget(s.SetupPreviousSetButton));
+    EXPECT_EQ(buttonState(s.SetupEnabledCheckBox[1]), 0);
+    EXPECT_EQ(buttonState(s.SetupEnabledCheckBox[2]), 1);
+    EXPECT_EQ(s.Enabled[0][1], 1) << "the reload itself leaves Enabled alone";
+    EXPECT_EQ(s.Enabled[0][2], 0);
+    EXPECT_EQ(s.DataRefHandle[0][2], beta_);
+    runTicks(1);
+    EXPECT_EQ(s.Enabled[0][1], 0);
+    EXPECT_EQ(s.Enabled[0][2], 1);
+}
+
 TEST_F(SetupWindowTest, AClearedCheckBoxDisablesItsChannelAtTheNextTick) {
     openSetup();
     AppState &s = state();
@@ -368,6 +393,49 @@ TEST(WidgetNumberText, ScalingTextReadsOnlyTheLeadingDecimalNumber) {
     EXPECT_EQ(parseScalingText("-1e60"), -FLT_MAX);
     EXPECT_EQ(parseScalingText("1e-60"), 0.0f);
     EXPECT_EQ(parseScalingText(std::string(300, '9').c_str()), FLT_MAX);
+}
+
+// Text made only of decimal spellings (blanks of every kind, signs, digits, points, exponents,
+// junk after the number) reads exactly as atof and atoi read it, sign of zero included.
+TEST(WidgetNumberText, DecimalTextReadsBitForBitAsAtofAndAtoi) {
+    auto sameAsAtof = [](const std::string &text) {
+        const double expected = std::atof(text.c_str());
+        if (!(std::fabs(expected) <= static_cast<double>(FLT_MAX))) return; // held, not UB
+        const float wanted = static_cast<float>(expected);
+        const float read = parseScalingText(text.c_str());
+        EXPECT_EQ(std::memcmp(&wanted, &read, sizeof read), 0)
+            << "'" << text << "': atof " << wanted << ", field " << read;
+    };
+    auto sameAsAtoi = [](const std::string &text) {
+        const long long wide = std::strtoll(text.c_str(), nullptr, 10);
+        if (wide < INT32_MIN || wide > INT32_MAX) return; // atoi is undefined there
+        EXPECT_EQ(parseIndexText(text.c_str()), std::atoi(text.c_str())) << "'" << text << "'";
+    };
+    const char *const samples[] = {
+        " \t\n\v\f\r2.5", "+3",    "+.5",           "-0",   "-0.0e5",       "007",   "1.e2",
+        "1.5E+3kg",       "2e-3,", "  -12.75e-1 x", "00x5", "3.4028234e38", "1e-45", "1e-50",
+        "-1e-50",         "9x",    "..5",           "+-1",  "- 1",          "1 2",   "0.1",
+        "0.0000005",      "-1e",   "1e+",           "1e-",  "  +0012"};
+    for (const char *text : samples) {
+        sameAsAtof(text);
+        sameAsAtoi(text);
+    }
+    std::mt19937 random(20240612u);
+    const char alphabet[] = " \t+-.eE0123456789k";
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof alphabet - 2);
+    std::uniform_int_distribution<int> length(1, 14);
+    for (int i = 0; i < 200000; ++i) {
+        std::string text;
+        for (int n = length(random); n > 0; --n)
+            text += alphabet[pick(random)];
+        sameAsAtof(text);
+        sameAsAtoi(text);
+        if (::testing::Test::HasFailure()) break;
+    }
+    // Where atof reads more than decimals, the field keeps to the decimal prefix.
+    EXPECT_EQ(parseScalingText("0x10"), 0.0f);
+    EXPECT_TRUE(std::signbit(parseScalingText(" -0x10")));
+    EXPECT_FALSE(std::signbit(parseScalingText("+0x10")));
 }
 
 TEST_F(HostTest, WidgetTextIsAlwaysTerminatedAndReportsWhenItWasCut) {
