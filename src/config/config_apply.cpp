@@ -1,8 +1,8 @@
 #include "config/config_apply.h"
 
+#include <cctype>
 #include <cfloat>
 #include <climits>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,10 +24,24 @@ static_assert(kDetailMessageSize > (kConfigTextSize - 1) + 1 + sizeof kInvalidSe
 
 enum class ChannelField { Name, Scaling, Index };
 
+// Every detail line ends with a line end, the one for a bad CONFIG key too: without it the
+// log would glue it and the "Parse Error in" line that follows into one garbled line.
 void logDetail(const char *subject, const char *complaint) {
     char message[kDetailMessageSize];
     std::snprintf(message, sizeof message, "%s %s\n", subject, complaint);
     XPLMDebugString(message);
+}
+
+// strtod reads "inf", "infinity" and "nan" (in any case, after white space and a sign) as
+// numbers, so a value such as "information" would give an endless factor that turns every
+// sample into infinity or NaN. Those words are not numbers here; decimal and hexadecimal
+// numbers go through unchanged.
+bool spellsInfinityOrNan(const char *text) {
+    const char *p = text;
+    while (std::isspace(static_cast<unsigned char>(*p)))
+        ++p;
+    if (*p == '+' || *p == '-') ++p;
+    return *p == 'i' || *p == 'I' || *p == 'n' || *p == 'N';
 }
 
 bool isSection(const ConfigEntry &entry, const char *section) {
@@ -93,8 +107,8 @@ int convertWholeNumber(const char *text) {
 }
 
 float convertScaling(const char *text) {
+    if (spellsInfinityOrNan(text)) return 0.0f;
     const double number = std::strtod(text, nullptr);
-    if (std::isnan(number)) return 0.0f;
     if (number > FLT_MAX) return FLT_MAX;
     if (number < -FLT_MAX) return -FLT_MAX;
     return static_cast<float>(number);

@@ -52,9 +52,10 @@ const char *parseResultText(ConfigParseResult result) {
     }
     return "";
 }
-} // namespace
-
-ConfigParseResult parseConfigFile(AppState &state, const char *path) {
+// parseConfigFile that also tells whether a NoFile result comes from a file that failed while it
+// was read (already reported in the log) rather than from one that could not be opened.
+ConfigParseResult parseReportingReadFailure(AppState &state, const char *path, bool &readFailed) {
+    readFailed = false;
     if (path == nullptr) return ConfigParseResult::NoFile;
     std::FILE *file = std::fopen(path, "r");
     if (file == nullptr) return ConfigParseResult::NoFile;
@@ -66,6 +67,7 @@ ConfigParseResult parseConfigFile(AppState &state, const char *path) {
 
     if (summary.ReadError) {
         // What was read may be cut anywhere; the defaults are safer than half a file.
+        readFailed = true;
         XPLMDebugString("Plotwright - Reading Plotwright.ini failed before its end; none of "
                         "its settings are used.\n");
         return ConfigParseResult::NoFile;
@@ -79,6 +81,12 @@ ConfigParseResult parseConfigFile(AppState &state, const char *path) {
                 summary.StoredEntries - applicable - 1L);
     return applyConfigEntries(state, state.ConfigEntryTable, applicable);
 }
+} // namespace
+
+ConfigParseResult parseConfigFile(AppState &state, const char *path) {
+    bool readFailed = false;
+    return parseReportingReadFailure(state, path, readFailed);
+}
 
 bool loadConfigFile(AppState &state) {
     XPLMDebugString("Plotwright - parsing setup file\n");
@@ -91,10 +99,12 @@ bool loadConfigFile(AppState &state) {
             : sizeof state.SettingsPath;
     std::memcpy(path, state.SettingsPath, length);
 
-    const ConfigParseResult result = parseConfigFile(state, path);
+    bool readFailed = false;
+    const ConfigParseResult result = parseReportingReadFailure(state, path, readFailed);
     switch (result) {
     case ConfigParseResult::NoFile:
-        XPLMDebugString("Plotwright - No Plotwright.ini file found.\n");
+        // A file that failed part way has been reported already; it was found.
+        if (!readFailed) XPLMDebugString("Plotwright - No Plotwright.ini file found.\n");
         XPLMDebugString("Plotwright - Will Use Default Settings.\n");
         return false;
     case ConfigParseResult::Ok:

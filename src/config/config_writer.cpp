@@ -13,9 +13,28 @@ constexpr std::size_t kPathSize = 4096;
 // The longest line is a Name line with a 254-character name: 263 characters with its end.
 constexpr std::size_t kLineSize = 512;
 
+// The three lines of each channel, keyed with the channel's number from 1.
+struct ChannelLineFormats {
+    const char *Name;
+    const char *Scaling;
+    const char *Index;
+};
+const ChannelLineFormats kChannelLines[kChannelCount] = {
+    {"Name1 = %s\n", "Scaling1 = %f\n", "Index1 = %d\n"},
+    {"Name2 = %s\n", "Scaling2 = %f\n", "Index2 = %d\n"},
+    {"Name3 = %s\n", "Scaling3 = %f\n", "Index3 = %d\n"},
+    {"Name4 = %s\n", "Scaling4 = %f\n", "Index4 = %d\n"},
+    {"Name5 = %s\n", "Scaling5 = %f\n", "Index5 = %d\n"},
+    {"Name6 = %s\n", "Scaling6 = %f\n", "Index6 = %d\n"},
+    {"Name7 = %s\n", "Scaling7 = %f\n", "Index7 = %d\n"},
+    {"Name8 = %s\n", "Scaling8 = %f\n", "Index8 = %d\n"},
+};
+
 class SettingsFile {
 public:
-    explicit SettingsFile(const char *path) : file_(std::fopen(path, "w")) {}
+    // Text mode said outright, so that line ends are the platform's even where a program has
+    // made binary the default mode.
+    explicit SettingsFile(const char *path) : file_(std::fopen(path, "wt")) {}
     ~SettingsFile() {
         if (file_ != nullptr) std::fclose(file_);
     }
@@ -52,14 +71,15 @@ void writeDataSet(SettingsFile &file, const AppState &state, int set) {
     char line[kLineSize];
     file.write(line, std::snprintf(line, sizeof line, "[DATASET%d]\n", set + 1));
     for (int channel = 0; channel < kChannelCount; ++channel) {
-        const int key = channel + 1;
+        const ChannelLineFormats &formats = kChannelLines[channel];
         // The name is read at most to the last byte before the field's end, so a name that
         // fills the field without a NUL is written cut rather than overrun.
-        file.write(line, std::snprintf(line, sizeof line, "Name%d = %.*s\n", key, kTextSize - 1,
-                                       state.Name[set][channel]));
-        file.write(line, std::snprintf(line, sizeof line, "Scaling%d = %f\n", key,
+        char name[kTextSize];
+        std::snprintf(name, sizeof name, "%.*s", kTextSize - 1, state.Name[set][channel]);
+        file.write(line, std::snprintf(line, sizeof line, formats.Name, name));
+        file.write(line, std::snprintf(line, sizeof line, formats.Scaling,
                                        static_cast<double>(state.Scaling[set][channel])));
-        file.write(line, std::snprintf(line, sizeof line, "Index%d = %d\n", key,
+        file.write(line, std::snprintf(line, sizeof line, formats.Index,
                                        static_cast<int>(state.Index[set][channel])));
     }
     file.write(line, std::snprintf(line, sizeof line, "\n"));

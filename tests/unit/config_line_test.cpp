@@ -45,6 +45,18 @@ TEST(ConfigLine, LineIsCutAtSizeMinusOneAndTheRestIsTheNextLine) {
     EXPECT_EQ(nextLine(stream.File, 4), "def");
 }
 
+TEST(ConfigLine, LineEndAsTheLastCharacterThatFitsStillTakesItsPartner) {
+    // A CR as the 255th character ends the line and takes its LF; a CR that no longer fits is
+    // left for the next read, which takes its LF there.
+    TextStream stream(std::string(254, 'x') + "\r\nnext\n" + std::string(255, 'y') + "\r\nlast");
+    EXPECT_EQ(nextLine(stream.File), std::string(254, 'x') + "\r");
+    EXPECT_EQ(nextLine(stream.File), "next\n");
+    EXPECT_EQ(nextLine(stream.File), std::string(255, 'y'));
+    EXPECT_EQ(nextLine(stream.File), "\r");
+    EXPECT_EQ(nextLine(stream.File), "last");
+    EXPECT_EQ(nextLine(stream.File), "<end>");
+}
+
 TEST(ConfigLine, BufferTooSmallForOneCharacterReadsNothing) {
     TextStream stream("abc\n");
     char buffer[2] = {'z', 'z'};

@@ -1,10 +1,13 @@
 // Reading Plotwright.ini: line kinds, blanks, the walk, the results and their log lines.
 #include <cfloat>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
+#include "config/config_apply.h"
 #include "config_test_fixture.h"
 
 namespace {
@@ -30,6 +33,13 @@ TEST_F(ConfigTest, ShippedExampleFillsEveryChannel) {
         plotwright_test::readFile(PLOTWRIGHT_SOURCE_DIR "/dist/Plotwright.ini");
     ASSERT_FALSE(example.empty());
     EXPECT_EQ(load(example), kLogStart + kLogOk);
+    // A comment holding "]" right before a header would pass unnoticed above.
+    std::istringstream lines(example);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind(";", 0) == 0) {
+            EXPECT_EQ(line.find_first_of("]="), std::string::npos) << line;
+        }
+    }
     for (int set = 0; set < kSetCount; ++set) {
         for (int channel = 0; channel < kChannelCount; ++channel) {
             EXPECT_EQ(std::string(name(set, channel)).rfind("sim/", 0), 0u) << set << channel;
@@ -73,16 +83,40 @@ TEST_F(ConfigTest, BlanksAreRemovedEverywhereBeforeConversion) {
     EXPECT_EQ(state_->Scaling[0][1], 0.0f);
 }
 
-TEST_F(ConfigTest, NumbersOutsideTheirTypeSaturateAndNanReadsAsZero) {
+TEST_F(ConfigTest, NumbersOutsideTheirTypeSaturateAndNumberWordsReadAsZero) {
     ASSERT_EQ(parse("[DATASET3]\nScaling1=1e39\nScaling2=-1e39\nScaling3=nan\nScaling4=0x10\n"
+                    "Scaling5=-inf\nScaling6=INFINITY\nScaling7=information\nScaling8=1e999\n"
                     "Index1=99999999999\nIndex2=-99999999999\n"),
               ConfigParseResult::Ok);
     EXPECT_EQ(state_->Scaling[2][0], FLT_MAX);
     EXPECT_EQ(state_->Scaling[2][1], -FLT_MAX);
     EXPECT_EQ(state_->Scaling[2][2], 0.0f);
     EXPECT_EQ(state_->Scaling[2][3], 16.0f); // what the standard conversion reads
+    EXPECT_EQ(state_->Scaling[2][4], 0.0f);
+    EXPECT_EQ(state_->Scaling[2][5], 0.0f);
+    EXPECT_EQ(state_->Scaling[2][6], 0.0f);
+    EXPECT_EQ(state_->Scaling[2][7], FLT_MAX); // a number too large, not a word
     EXPECT_EQ(state_->Index[2][0], INT_MAX);
     EXPECT_EQ(state_->Index[2][1], INT_MIN);
+}
+
+TEST(ConfigConversions, GiveTheStandardResultForEveryFiniteReading) {
+    // Blanks are gone before conversion, but tabs and other white space stay in a value.
+    for (const char *text :
+         {"1.5",   "+2",           "-0.25", "\t3",   "\v\f-4.5", ".5",   "5.", "1e3",
+          "1E-2",  "2.5e+1x",      "1e",    "1e+",   "0x1p-3",   "0X10", "0x", "-0x1.8p1",
+          "1e-40", "3.4028234e38", "1.5.5", "12abc", "",         "-",    "+.", "abc",
+          "e5"})
+        EXPECT_EQ(convertScaling(text), static_cast<float>(std::atof(text))) << text;
+    for (const char *text : {"42", "+7", "-13", "\t5", "\r\v9", "007", "0x10", "12.9", "1e3",
+                             "2147483647", "-2147483648", "", "-", "x1", "+-3"})
+        EXPECT_EQ(convertWholeNumber(text), std::atoi(text)) << text;
+}
+
+TEST(ConfigConversions, WordsForInfinityAndNotANumberAreNoNumber) {
+    for (const char *text :
+         {"inf", "-INF", "Infinity", "\tinf", "nan", "-nan", "NaN(123)", "+nancy"})
+        EXPECT_EQ(convertScaling(text), 0.0f) << text;
 }
 
 TEST_F(ConfigTest, KeysAreComparedExactlyAndCaseSensitively) {
@@ -258,8 +292,8 @@ TEST_F(ConfigTest, MissingOrUnreadableFileKeepsTheDefaults) {
     EXPECT_FALSE(loadConfigFile(*state_));
     EXPECT_EQ(xphost::logText(), kLogStart +
                                      "Plotwright - Reading Plotwright.ini failed before its end; "
-                                     "none of its settings are used.\n" +
-                                     noFileLog);
+                                     "none of its settings are used.\n"
+                                     "Plotwright - Will Use Default Settings.\n");
     EXPECT_EQ(state_->Index[0][0], 9);
 }
 
