@@ -342,6 +342,75 @@ TEST_F(WidgetsTest, PushButtonPressReachesTheMainWindowThroughItsPanel) {
     EXPECT_TRUE(eventsOf(xpMsg_PushButtonPressed).empty());
 }
 
+int panelTakingPress(XPWidgetMessage message, XPWidgetID widget, intptr_t p1, intptr_t p2) {
+    if (message != xpMsg_PushButtonPressed) return 0;
+    record("panel", message, widget, p1, p2);
+    return 1;
+}
+int panelPassingPress(XPWidgetMessage message, XPWidgetID widget, intptr_t p1, intptr_t p2) {
+    if (message != xpMsg_PushButtonPressed) return 0;
+    record("passing", message, widget, p1, p2);
+    return 0;
+}
+
+TEST_F(WidgetsTest, UpChainMessageStopsAtTheFirstWidgetThatHandlesIt) {
+    XPWidgetID window = mainWindow(100, 400, 500, 100, "Window");
+    XPAddWidgetCallback(window, windowCallback);
+    XPWidgetID panel =
+        XPCreateWidget(110, 370, 490, 110, 1, "", 0, window, xpWidgetClass_SubWindow);
+    XPWidgetID button =
+        XPCreateWidget(120, 200, 180, 180, 1, "Stop", 0, panel, xpWidgetClass_Button);
+    XPAddWidgetCallback(button, panelPassingPress);
+    XPAddWidgetCallback(panel, panelPassingPress);
+    gEvents.clear();
+
+    // Each widget of the chain hears it as itself, with the sender in param1, nearest first.
+    xphost::clickWidget(button);
+    auto presses = eventsOf(xpMsg_PushButtonPressed);
+    ASSERT_EQ(presses.size(), 3u);
+    EXPECT_EQ(presses[0].widget, button);
+    EXPECT_EQ(presses[1].widget, panel);
+    EXPECT_EQ(presses[2].widget, window);
+    for (const Event &press : presses)
+        EXPECT_EQ(press.param1, reinterpret_cast<intptr_t>(button));
+
+    // A panel that handles it keeps it from the window.
+    XPAddWidgetCallback(panel, panelTakingPress);
+    gEvents.clear();
+    xphost::clickWidget(button);
+    presses = eventsOf(xpMsg_PushButtonPressed);
+    ASSERT_EQ(presses.size(), 2u);
+    EXPECT_EQ(presses[1].who, "panel");
+    EXPECT_EQ(presses[1].widget, panel);
+}
+
+int takingButtonMouse(XPWidgetMessage message, XPWidgetID widget, intptr_t p1, intptr_t p2) {
+    if (message < xpMsg_MouseDown || message > xpMsg_MouseUp) return 0;
+    record("callback", message, widget, p1, p2);
+    return 1;
+}
+
+TEST_F(WidgetsTest, CallbackThatTakesTheMouseKeepsItFromTheStandardClass) {
+    XPWidgetID window = mainWindow(100, 400, 500, 100, "Window");
+    XPAddWidgetCallback(window, windowCallback);
+    XPWidgetID button = XPCreateWidget(120, 200, 180, 180, 1, "", 0, window, xpWidgetClass_Button);
+    XPWidgetID box = XPCreateWidget(200, 200, 220, 180, 1, "", 0, window, xpWidgetClass_Button);
+    XPSetWidgetProperty(box, xpProperty_ButtonType, xpRadioButton);
+    XPSetWidgetProperty(box, xpProperty_ButtonBehavior, xpButtonBehaviorCheckBox);
+    XPAddWidgetCallback(button, takingButtonMouse);
+    XPAddWidgetCallback(box, takingButtonMouse);
+    gEvents.clear();
+
+    xphost::clickWidget(button);
+    xphost::clickWidget(box);
+    EXPECT_EQ(eventsOf(xpMsg_MouseDown).size(), 2u);
+    EXPECT_EQ(eventsOf(xpMsg_MouseUp).size(), 2u);
+    EXPECT_TRUE(eventsOf(xpMsg_PushButtonPressed).empty());
+    EXPECT_TRUE(eventsOf(xpMsg_ButtonStateChanged).empty());
+    EXPECT_EQ(XPGetWidgetProperty(button, xpProperty_Hilited, nullptr), 0);
+    EXPECT_EQ(XPGetWidgetProperty(box, xpProperty_ButtonState, nullptr), 0);
+}
+
 TEST_F(WidgetsTest, CloseBoxSendsCloseToItsWindowOnly) {
     XPWidgetID window = mainWindow(100, 400, 500, 100, "Window");
     XPAddWidgetCallback(window, windowCallback);
@@ -462,6 +531,27 @@ TEST_F(WidgetsTest, TheWidgetThatTookTheMouseDownGetsEveryDragAndTheRelease) {
     xphost::mouseDrag(200, 160);
     xphost::mouseUp(200, 160);
     EXPECT_TRUE(gEvents.empty());
+}
+
+TEST_F(WidgetsTest, MouseDownDeclinedByAChildIsTakenUpTheChainAndCapturedThere) {
+    XPWidgetID window = mainWindow(100, 400, 500, 100, "Window");
+    XPWidgetID parent =
+        XPCreateCustomWidget(150, 350, 450, 150, 1, "", 0, window, recordingWidgetTakingMouse);
+    XPWidgetID child = XPCreateCustomWidget(200, 300, 300, 200, 1, "", 0, parent, recordingWidget);
+    gEvents.clear();
+
+    ASSERT_TRUE(xphost::mouseDown(250, 250));
+    xphost::mouseDrag(260, 240);
+    xphost::mouseUp(260, 240);
+    ASSERT_EQ(gEvents.size(), 4u);
+    EXPECT_EQ(gEvents[0].widget, child); // offered first, declined
+    EXPECT_EQ(gEvents[0].message, xpMsg_MouseDown);
+    EXPECT_EQ(gEvents[1].widget, parent);
+    EXPECT_EQ(gEvents[1].message, xpMsg_MouseDown);
+    EXPECT_EQ(gEvents[2].widget, parent);
+    EXPECT_EQ(gEvents[2].message, xpMsg_MouseDrag);
+    EXPECT_EQ(gEvents[3].widget, parent);
+    EXPECT_EQ(gEvents[3].message, xpMsg_MouseUp);
 }
 
 TEST_F(WidgetsTest, ClicksGoToTheFrontMostWidgetAndBringItsWindowForward) {
