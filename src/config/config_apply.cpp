@@ -1,5 +1,7 @@
 #include "config/config_apply.h"
 
+#include "core/number_text.h"
+
 #include <cctype>
 #include <cfloat>
 #include <climits>
@@ -30,18 +32,6 @@ void logDetail(const char *subject, const char *complaint) {
     char message[kDetailMessageSize];
     std::snprintf(message, sizeof message, "%s %s\n", subject, complaint);
     XPLMDebugString(message);
-}
-
-// strtod reads "inf", "infinity" and "nan" (in any case, after white space and a sign) as
-// numbers, so a value such as "information" would give an endless factor that turns every
-// sample into infinity or NaN. Those words are not numbers here; decimal and hexadecimal
-// numbers go through unchanged.
-bool spellsInfinityOrNan(const char *text) {
-    const char *p = text;
-    while (std::isspace(static_cast<unsigned char>(*p)))
-        ++p;
-    if (*p == '+' || *p == '-') ++p;
-    return *p == 'i' || *p == 'I' || *p == 'n' || *p == 'N';
 }
 
 bool isSection(const ConfigEntry &entry, const char *section) {
@@ -90,29 +80,14 @@ void applyChannelEntry(AppState &state, int set, int channel, ChannelField field
         break;
     }
     case ChannelField::Scaling:
-        state.Scaling[set][channel] = convertScaling(value);
+        state.Scaling[set][channel] = readDecimalNumber(value);
         break;
     case ChannelField::Index:
-        state.Index[set][channel] = convertWholeNumber(value);
+        state.Index[set][channel] = readWholeNumber(value);
         break;
     }
 }
 } // namespace
-
-int convertWholeNumber(const char *text) {
-    const long number = std::strtol(text, nullptr, 10);
-    if (number > INT_MAX) return INT_MAX;
-    if (number < INT_MIN) return INT_MIN;
-    return static_cast<int>(number);
-}
-
-float convertScaling(const char *text) {
-    if (spellsInfinityOrNan(text)) return 0.0f;
-    const double number = std::strtod(text, nullptr);
-    if (number > FLT_MAX) return FLT_MAX;
-    if (number < -FLT_MAX) return -FLT_MAX;
-    return static_cast<float>(number);
-}
 
 int countEntriesInSections(const ConfigEntry *entries, int count) {
     int end = 0;
@@ -129,7 +104,7 @@ ConfigParseResult applyConfigEntries(AppState &state, const ConfigEntry *entries
                 logDetail(entries[cursor].Key, kInvalidField);
                 return ConfigParseResult::BadConfigKey;
             }
-            const int fullSize = convertWholeNumber(entries[cursor].Value);
+            const int fullSize = readWholeNumber(entries[cursor].Value);
             state.FullSizeWindow = fullSize < 0 ? 0 : (fullSize > 1 ? 1 : fullSize);
             ++cursor;
         }

@@ -14,11 +14,3 @@ ConfigParseResult applyConfigEntries(AppState &state, const ConfigEntry *entries
 // The number of entries before the first one whose section is empty (at most count): such an
 // entry stands under no named section and marks the end of what is applied.
 int countEntriesInSections(const ConfigEntry *entries, int count);
-
-// The settings file's number conversions: atoi's and atof's results (white space, sign,
-// exponent and, for scalings, hexadecimal numbers included; the longest leading number, 0 for
-// none) wherever those are defined and finite. Unlike them these never overflow: whole numbers
-// saturate at the int range and scalings at the float range, and the words atof reads as
-// infinity or not-a-number ("inf", "infinity", "nan") give 0 like any other text.
-int convertWholeNumber(const char *text);
-float convertScaling(const char *text);

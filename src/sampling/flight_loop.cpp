@@ -5,6 +5,7 @@
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
 #include "core/app_state.h"
+#include "core/number_text.h"
 #include "graph/graph_widget.h"
 #include "graph/position_math.h"
 #include "sampling/channel_statistics.h"
@@ -18,7 +19,7 @@ constexpr float kNextTickSeconds = 0.01f;
 float readScalingField(XPWidgetID field) {
     char text[kWidgetTextSize];
     readWidgetText(field, text);
-    return parseScalingText(text);
+    return readDecimalNumber(text);
 }
 
 // The sampler's settings of the set, the sample and the request, in that fixed order: the

@@ -10,6 +10,7 @@
 #include "config/config_writer.h"
 #include "core/app_state.h"
 #include "core/host_callbacks.h"
+#include "core/number_text.h"
 #include "windows/child_widgets.h"
 #include "windows/widget_text.h"
 
@@ -43,13 +44,13 @@ bool readNameField(XPWidgetID field, char (&name)[kWidgetTextSize]) {
 float readScalingField(XPWidgetID field) {
     char text[kWidgetTextSize];
     readWidgetText(field, text);
-    return parseScalingText(text);
+    return readDecimalNumber(text);
 }
 
 int32_t readIndexField(XPWidgetID field) {
     char text[kWidgetTextSize];
     readWidgetText(field, text);
-    return parseIndexText(text);
+    return readWholeNumber(text);
 }
 
 void storeName(char (&stored)[kTextSize], const char *name) {

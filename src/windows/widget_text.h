@@ -1,7 +1,6 @@
 #pragma once
 // Text that travels between the state and the windows' widgets: reading a widget's text safely,
-// writing numbers into a widget in the formats the settings file uses, and reading numbers back
-// from what a user typed.
+// and writing numbers into a widget in the formats the settings file uses.
 
 #include <cstdint>
 
@@ -29,16 +28,3 @@ NumberText formatFloat(float value); // "%f", the float widened to double
 void setWidgetInt(XPWidgetID widget, int value);
 // Makes value, formatted "%f" (six decimals), the widget's text.
 void setWidgetFloat(XPWidgetID widget, float value);
-
-// An index typed by the user, read as atoi reads it (leading blanks, optional sign, decimal
-// digits; 0 for none), except that a number beyond the 32-bit range is held at its nearest end
-// instead of being undefined behaviour.
-int32_t parseIndexText(const char *text);
-
-// A scaling factor typed by the user: leading blanks skipped, then the longest prefix that forms
-// a decimal number with optional sign, fraction and exponent; 0 when there is none. For decimal
-// text this is what atof gives. Text that atof would read as infinity, not-a-number or a
-// hexadecimal number is read for its decimal prefix alone ("inf" gives 0, "-0x10" gives -0), so
-// it cannot poison a recording; a number beyond the float range is held at the largest float of
-// its sign, where converting atof's result would be undefined.
-float parseScalingText(const char *text);
