@@ -1,16 +1,11 @@
 #include "config/config_apply.h"
 
-#include "core/number_text.h"
-
-#include <cctype>
-#include <cfloat>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "XPLMUtilities.h"
 #include "core/app_state.h"
+#include "core/number_text.h"
 
 namespace {
 const char kConfigSection[] = "CONFIG";

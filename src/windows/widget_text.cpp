@@ -1,9 +1,6 @@
 #include "windows/widget_text.h"
 
-#include <cfloat>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "XPWidgets.h"
