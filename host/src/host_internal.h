@@ -15,4 +15,9 @@ void resetScreen();
 // The system path handed to plug-ins, "" until resetHost succeeded.
 const std::string &systemPath();
 
+// Which loaded module is running its entry points (nullptr outside them). Menus and menu items
+// made meanwhile belong to it, and go when the module is unloaded, as in the simulator.
+void setRunningModule(const void *module);
+void removeMenusOwnedBy(const void *module);
+
 } // namespace xphost::internal

@@ -13,6 +13,8 @@ namespace {
 struct Menu {
     std::string name;
     std::vector<MenuItem> items;
+    std::vector<const void *> itemOwners; // the module that appended each item, if any
+    const void *owner = nullptr;          // the module that created the menu, if any
     XPLMMenuHandler_f handler = nullptr;
     void *menuRef = nullptr;
     Menu *parent = nullptr;
@@ -22,6 +24,7 @@ struct Menu {
 struct Menus {
     std::unique_ptr<Menu> plugins;
     std::map<const Menu *, std::unique_ptr<Menu>> created;
+    const void *runningModule = nullptr;
 };
 
 Menus &menus() {
@@ -54,6 +57,25 @@ void destroyMenu(Menu *menu) {
             parent->items[static_cast<std::size_t>(menu->parentItem)].Submenu = nullptr;
     }
     menus().created.erase(menu);
+}
+
+// Removes one item; the submenu hanging from it goes too, and later siblings' submenus learn
+// their new place.
+void removeItem(Menu *menu, std::size_t index) {
+    if (Menu *sub = liveMenu(menu->items[index].Submenu)) {
+        sub->parent = nullptr; // its item is going; nothing to unhook
+        destroyMenu(sub);
+    }
+    menu->items.erase(menu->items.begin() + static_cast<std::ptrdiff_t>(index));
+    menu->itemOwners.erase(menu->itemOwners.begin() + static_cast<std::ptrdiff_t>(index));
+    for (MenuItem &item : menu->items)
+        if (Menu *sub = liveMenu(item.Submenu))
+            if (sub->parentItem > static_cast<int>(index)) --sub->parentItem;
+}
+
+void removeItemsOwnedBy(Menu *menu, const void *module) {
+    for (std::size_t index = menu->items.size(); index-- > 0;)
+        if (menu->itemOwners[index] == module) removeItem(menu, index);
 }
 
 } // namespace
@@ -108,6 +130,24 @@ namespace internal {
 void resetMenus() {
     menus().created.clear();
     menus().plugins.reset();
+    menus().runningModule = nullptr;
+}
+
+void setRunningModule(const void *module) { menus().runningModule = module; }
+
+void removeMenusOwnedBy(const void *module) {
+    if (module == nullptr) return;
+    std::vector<Menu *> owned;
+    for (auto &entry : menus().created)
+        if (entry.second->owner == module) owned.push_back(entry.second.get());
+    for (Menu *menu : owned)
+        if (liveMenu(menu) != nullptr) destroyMenu(menu);
+    std::vector<Menu *> remaining{pluginsMenuObject()};
+    for (auto &entry : menus().created)
+        remaining.push_back(entry.second.get());
+    // Removing an item may destroy the submenu hanging from it: look each menu up again.
+    for (Menu *menu : remaining)
+        if (liveMenu(menu) != nullptr) removeItemsOwnedBy(menu, module);
 }
 } // namespace internal
 
@@ -125,6 +165,7 @@ XPLM_API int XPLMAppendMenuItem(XPLMMenuID inMenu, const char *inItemName, void 
         return -1;
     }
     menu->items.push_back(MenuItem{inItemName, inItemRef, nullptr});
+    menu->itemOwners.push_back(menus().runningModule);
     return static_cast<int>(menu->items.size()) - 1;
 }
 
@@ -143,6 +184,7 @@ XPLM_API XPLMMenuID XPLMCreateMenu(const char *inName, XPLMMenuID inParentMenu, 
     menu->menuRef = inMenuRef;
     menu->parent = parent;
     menu->parentItem = inParentItem;
+    menu->owner = menus().runningModule;
     Menu *raw = menu.get();
     menus().created.emplace(raw, std::move(menu));
     if (parent != nullptr) parent->items[static_cast<std::size_t>(inParentItem)].Submenu = raw;

@@ -5,9 +5,21 @@
 
 #include <cstring>
 
+#include "host_internal.h"
+
 namespace xphost {
 namespace {
 constexpr int kIdentityBufferSize = 256;
+
+// Marks the module as the one running while one of its entry points runs, so what it creates
+// meanwhile is known to be its own.
+class RunningModule {
+public:
+    explicit RunningModule(const void *module) { internal::setRunningModule(module); }
+    ~RunningModule() { internal::setRunningModule(nullptr); }
+    RunningModule(const RunningModule &) = delete;
+    RunningModule &operator=(const RunningModule &) = delete;
+};
 
 template <typename Fn> bool resolve(void *handle, const char *name, Fn *out, std::string *error) {
     dlerror();
@@ -66,7 +78,11 @@ int PluginModule::start() {
     std::memset(name, 'x', sizeof name);
     std::memset(signature, 'x', sizeof signature);
     std::memset(description, 'x', sizeof description);
-    const int result = start_(name, signature, description);
+    int result = 0;
+    {
+        RunningModule running(handle_);
+        result = start_(name, signature, description);
+    }
     bool terminated = true;
     name_ = terminatedText(name, &terminated);
     signature_ = terminatedText(signature, &terminated);
@@ -80,31 +96,45 @@ int PluginModule::start() {
 
 int PluginModule::enable() {
     if (!started_) return 0;
-    const int result = enable_();
+    int result = 0;
+    {
+        RunningModule running(handle_);
+        result = enable_();
+    }
     enabled_ = result == 1;
     return result;
 }
 
 void PluginModule::disable() {
     if (!enabled_) return;
-    disable_();
+    {
+        RunningModule running(handle_);
+        disable_();
+    }
     enabled_ = false;
 }
 
 void PluginModule::receiveMessage(XPLMPluginID from, int message, void *param) {
-    if (started_) message_(from, message, param);
+    if (!started_) return;
+    RunningModule running(handle_);
+    message_(from, message, param);
 }
 
 void PluginModule::stop() {
     if (!started_) return;
     disable();
-    stop_();
+    {
+        RunningModule running(handle_);
+        stop_();
+    }
     started_ = false;
 }
 
 void PluginModule::unload() {
     stop();
     if (handle_ != nullptr) {
+        // The simulator takes away the menus a plug-in leaves behind when it goes.
+        internal::removeMenusOwnedBy(handle_);
         dlclose(handle_);
         handle_ = nullptr;
     }

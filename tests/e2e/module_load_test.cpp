@@ -34,11 +34,17 @@ TEST_F(HostTest, RealModuleStartsRunsAndStops) {
     module.unload();
     EXPECT_EQ(xphost::registeredFlightLoopCount(), 0u);
     EXPECT_FALSE(xphost::menuExists(plugins[0].Submenu));
+    EXPECT_TRUE(xphost::menuItems(xphost::pluginsMenu()).empty());
 
-    // The simulator may load the plug-in again in the same process (a plug-in reload).
+    // The simulator may load the plug-in again in the same process (a plug-in reload): one menu
+    // entry again, with a working submenu.
     ASSERT_TRUE(module.load(PLOTWRIGHT_MODULE_PATH, &error)) << error;
     ASSERT_EQ(module.start(), 1);
     EXPECT_EQ(xphost::registeredFlightLoopCount(), 1u);
+    const auto again = xphost::menuItems(xphost::pluginsMenu());
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_EQ(xphost::menuItems(again[0].Submenu).size(), 3u);
+    EXPECT_TRUE(xphost::chooseMenuItem({"Plotwrite", "Graph Window"}, &error)) << error;
     module.unload();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Loads a plug-in module with dlopen as the simulator does and calls its entry points in the
-// simulator's order: start then enable; at the end disable, stop, then unload.
+// simulator's order: start then enable; at the end disable, stop, then unload. Like the
+// simulator, unloading takes away the menus and menu items the module made in its entry points
+// and left behind (the Plugins-menu entry a plug-in appends, for one).
 
 #include <string>
 
