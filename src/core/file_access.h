@@ -1,0 +1,86 @@
+#pragma once
+// Every file the plug-in reads or writes goes through here, so that the platforms' differences
+// live in one place:
+// - paths are UTF-8, as the simulator hands them out; on Windows they are opened as UTF-16, so a
+//   simulator folder with letters outside the ANSI code page still works;
+// - one path limit for every file (kMaxPathBytes), checked where a path is built;
+// - an open never blocks the simulator's thread: only regular files are read or replaced, so a
+//   FIFO or a device under one of our names is refused instead of waited on;
+// - a file is written beside its target under a temporary name and replaces the target only
+//   once it was written and closed without error, so a full disk never destroys a good file.
+// Text mode everywhere: line ends are the platform's (CR LF on Windows).
+
+#include <cstddef>
+#include <cstdio>
+
+// The longest path, in UTF-8 bytes with its terminator, of any file the plug-in touches: the
+// platform's own limit (macOS's PATH_MAX; Linux's, which Windows reaches through extended-length
+// paths).
+#if defined(__APPLE__)
+constexpr std::size_t kMaxPathBytes = 1024;
+#else
+constexpr std::size_t kMaxPathBytes = 4096;
+#endif
+
+// The temporary file's name is the target's with this appended.
+constexpr char kPartialFileSuffix[] = ".partial";
+constexpr std::size_t kPartialFileSuffixLength = sizeof kPartialFileSuffix - 1;
+
+enum class FileFailure {
+    None,
+    NotFound,     // the file (or a folder on its path) does not exist
+    NotRegular,   // a folder, FIFO, device or socket stands under the name
+    AccessDenied, // permissions, a read-only file or one locked by another program
+    PathTooLong,  // beyond kMaxPathBytes, or beyond what the system takes
+    BadName,      // not valid UTF-8 where the system needs UTF-16
+    WriteFailed,  // a write, flush or close failed: a full disk, a vanished device
+    ReplaceFailed,// the finished file could not take the target's place
+    Other,
+};
+
+struct FileProblem {
+    FileFailure Failure = FileFailure::None;
+    int SystemError = 0; // errno, or GetLastError on Windows; 0 when there is none
+};
+
+// A short reason for the log, e.g. "it does not exist" or "No space left on device".
+// Never null; the text lives until the next call.
+const char *describeFileProblem(const FileProblem &problem);
+
+// Logs one line: "Plotwright - Could not <action> <path>: <reason>.\n". Control bytes and
+// invalid UTF-8 in the path are escaped so that they cannot garble the simulator's log.
+void logFileProblem(const char *action, const char *path, const FileProblem &problem);
+
+// Opens an existing regular file for reading as text. Returns null, with the reason in problem
+// (when given), for a missing file, anything that is not a regular file, a denied open or a path
+// beyond kMaxPathBytes. Never blocks on a FIFO or a device.
+std::FILE *openFileForReading(const char *path, FileProblem *problem);
+
+// Writes a new version of a file as text. The bytes go to "<target>.partial"; commit() moves
+// that over the target once everything was written and closed without error. A writer that is
+// destroyed without a successful commit removes its temporary file and leaves the target as it
+// was.
+class ReplacingFileWriter {
+public:
+    explicit ReplacingFileWriter(const char *targetPath);
+    ~ReplacingFileWriter();
+    ReplacingFileWriter(const ReplacingFileWriter &) = delete;
+    ReplacingFileWriter &operator=(const ReplacingFileWriter &) = delete;
+
+    // False when the temporary file could not be created; problem() says why.
+    bool isOpen() const { return file_ != nullptr; }
+    // Writes all size bytes; after the first failure nothing more is written.
+    void write(const void *data, std::size_t size);
+    // Flushes, closes and replaces the target. True only when the target now holds every byte.
+    bool commit();
+    const FileProblem &problem() const { return problem_; }
+
+private:
+    void fail(FileFailure failure, int systemError);
+    void abandon();
+
+    std::FILE *file_ = nullptr;
+    FileProblem problem_;
+    char target_[kMaxPathBytes] = {};
+    char partial_[kMaxPathBytes + kPartialFileSuffixLength] = {};
+};
