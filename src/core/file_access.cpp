@@ -41,8 +41,9 @@ ReplacingFileWriter::ReplacingFileWriter(const char *targetPath) {
         setFileProblem(problem_, FileFailure::NotFound, 0);
         return;
     }
-    std::memcpy(target_, targetPath, length + 1);
-    std::memcpy(partial_, targetPath, length);
+    file_platform::resolveTarget(targetPath, target_, sizeof target_ - kPartialFileSuffixLength);
+    length = std::strlen(target_);
+    std::memcpy(partial_, target_, length);
     std::memcpy(partial_ + length, kPartialFileSuffix, sizeof kPartialFileSuffix);
     if (!file_platform::checkReplaceable(target_, problem_)) return;
     file_ = file_platform::createForWriting(partial_, target_, problem_);

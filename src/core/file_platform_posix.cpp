@@ -8,6 +8,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "core/file_platform.h"
 
@@ -80,6 +84,17 @@ std::FILE *openRegularForReading(const char *path, FileProblem &problem) {
         return refuse(problem, FileFailure::NotRegular, 0);
     }
     return streamOf(descriptor, "r", problem);
+}
+
+void resolveTarget(const char *target, char *out, std::size_t outSize) {
+    struct stat status;
+    char resolved[PATH_MAX];
+    if (lstat(target, &status) == 0 && S_ISLNK(status.st_mode) &&
+        realpath(target, resolved) != nullptr && std::strlen(resolved) < outSize) {
+        std::memcpy(out, resolved, std::strlen(resolved) + 1);
+        return;
+    }
+    std::snprintf(out, outSize, "%s", target);
 }
 
 bool checkReplaceable(const char *target, FileProblem &problem) {

@@ -159,6 +159,10 @@ std::FILE *openRegularForReading(const char *path, FileProblem &problem) {
     return streamOf(handle, _O_RDONLY | _O_TEXT, "rt", problem);
 }
 
+void resolveTarget(const char *target, char *out, std::size_t outSize) {
+    std::snprintf(out, outSize, "%s", target);
+}
+
 bool checkReplaceable(const char *target, FileProblem &problem) {
     WidePath wide;
     if (!widen(target, wide, problem)) return false;

@@ -79,6 +79,18 @@ TEST_F(FileAccessTest, ReplacesTheTargetOnlyWithACompleteFile) {
     EXPECT_EQ(readFile(target), "new\n");
     EXPECT_FALSE(fileExists(partial));
 
+    // A user's link keeps pointing at the file it names, which gets the new version.
+    const std::string link = folder_ + "link.csv";
+    std::filesystem::create_symlink(target, link);
+    {
+        ReplacingFileWriter writer(link.c_str());
+        writer.write("linked\n", 7);
+        EXPECT_TRUE(writer.commit());
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readFile(target), "linked\n");
+    writeFile(target, "new\n");
+
     // Abandoned: the target stays, the temporary file goes.
     { ReplacingFileWriter(target.c_str()).write("lost", 4); }
     EXPECT_EQ(readFile(target), "new\n");
