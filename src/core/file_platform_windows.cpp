@@ -4,13 +4,7 @@
 // absolute paths take the extended-length form, which lifts the 260-character limit.
 #ifdef _WIN32
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "core/windows_header.h"
 
 #include <fcntl.h>
 #include <io.h>
