@@ -15,7 +15,10 @@ std::string makeTempFolder(const std::string &hint) {
     if (info != nullptr) name += std::string("-") + info->test_suite_name() + "-" + info->name();
     for (char &c : name)
         if (c == '/' || c == ' ') c = '_';
+    // Users install the simulator below folders with blanks and letters beyond ASCII; every
+    // test's install does the same, so no path handling can assume plain names.
     const std::filesystem::path folder = std::filesystem::path(PLOTWRIGHT_TEST_OUTPUT_DIR) /
+                                         "X-Plane 12 Simula\u00e7\u00e3o" /
                                          (name + "-" + std::to_string(++counter));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
