@@ -4,6 +4,7 @@
 
 #include "core/app_state.h"
 #include "core/file_access.h"
+#include "core/number_format.h"
 #include "core/plugin_paths.h"
 
 namespace {
@@ -19,14 +20,14 @@ struct ChannelLineFormats {
     const char *Index;
 };
 const ChannelLineFormats kChannelLines[kChannelCount] = {
-    {"Name1 = %s\n", "Scaling1 = %f\n", "Index1 = %d\n"},
-    {"Name2 = %s\n", "Scaling2 = %f\n", "Index2 = %d\n"},
-    {"Name3 = %s\n", "Scaling3 = %f\n", "Index3 = %d\n"},
-    {"Name4 = %s\n", "Scaling4 = %f\n", "Index4 = %d\n"},
-    {"Name5 = %s\n", "Scaling5 = %f\n", "Index5 = %d\n"},
-    {"Name6 = %s\n", "Scaling6 = %f\n", "Index6 = %d\n"},
-    {"Name7 = %s\n", "Scaling7 = %f\n", "Index7 = %d\n"},
-    {"Name8 = %s\n", "Scaling8 = %f\n", "Index8 = %d\n"},
+    {"Name1 = %s\n", "Scaling1 = %s\n", "Index1 = %d\n"},
+    {"Name2 = %s\n", "Scaling2 = %s\n", "Index2 = %d\n"},
+    {"Name3 = %s\n", "Scaling3 = %s\n", "Index3 = %d\n"},
+    {"Name4 = %s\n", "Scaling4 = %s\n", "Index4 = %d\n"},
+    {"Name5 = %s\n", "Scaling5 = %s\n", "Index5 = %d\n"},
+    {"Name6 = %s\n", "Scaling6 = %s\n", "Index6 = %d\n"},
+    {"Name7 = %s\n", "Scaling7 = %s\n", "Index7 = %d\n"},
+    {"Name8 = %s\n", "Scaling8 = %s\n", "Index8 = %d\n"},
 };
 
 // The new settings go to a temporary file first (text mode: the platform's line ends) and
@@ -75,8 +76,10 @@ void writeDataSet(SettingsFile &file, const AppState &state, int set) {
         char name[kTextSize];
         std::snprintf(name, sizeof name, "%.*s", kTextSize - 1, state.Name[set][channel]);
         file.write(line, std::snprintf(line, sizeof line, formats.Name, name));
-        file.write(line, std::snprintf(line, sizeof line, formats.Scaling,
-                                       static_cast<double>(state.Scaling[set][channel])));
+        // "%f" of the factor, as the "C" locale prints it whatever locale the process has.
+        char scaling[kMaxFixedFloatChars + 1];
+        *writeFixedFloat(scaling, state.Scaling[set][channel]) = '\0';
+        file.write(line, std::snprintf(line, sizeof line, formats.Scaling, scaling));
         file.write(line, std::snprintf(line, sizeof line, formats.Index,
                                        static_cast<int>(state.Index[set][channel])));
     }
