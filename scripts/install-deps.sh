@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
   libpng-dev libfreetype-dev fonts-dejavu-core
-  libmuparser-dev binutils locales
+  libmuparser-dev binutils locales valgrind
 )
 
 missing=()

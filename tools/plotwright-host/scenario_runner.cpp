@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <new>
 
 #include "dataref_driver.h"
 #include "expectations.h"
@@ -41,8 +42,7 @@ public:
                 std::fprintf(options_.Progress, "[%8.2f s] %s  %s\n", xphost::simTime(),
                              command.Where.where().c_str(), command.Text.c_str());
             std::string error;
-            const bool ok = std::visit([&](const auto &action) { return perform(action, &error); },
-                                       command.What);
+            const bool ok = performCatching(command, &error);
             ++report_->CommandsRun;
             if (!ok) fail(command.Where, error);
             const bool fatal = !ok && !std::holds_alternative<Expect>(command.What);
@@ -52,6 +52,19 @@ public:
     }
 
 private:
+    // Running out of memory anywhere in an action (the host's capture, the picture's file, the
+    // plug-in's callbacks it triggers) ends the run with a host error at the action's line; the
+    // runner itself never aborts on it.
+    bool performCatching(const Command &command, std::string *error) {
+        try {
+            return std::visit([&](const auto &action) { return perform(action, error); },
+                              command.What);
+        } catch (const std::bad_alloc &) {
+            xphost::reportHostError("out of memory while running \"" + command.Text + "\"");
+            return true;
+        }
+    }
+
     bool prepare() {
         std::string error;
         const SourceLine top{scenario_.File, 0};
