@@ -36,7 +36,8 @@ public:
 
     void execute() {
         if (!prepare()) return;
-        for (const Command &command : scenario_.Commands) {
+        for (std::size_t index = 0; index < scenario_.Commands.size(); ++index) {
+            const Command &command = scenario_.Commands[index];
             if (options_.Verbose)
                 std::fprintf(options_.Progress, "[%8.2f s] %s  %s\n", xphost::simTime(),
                              command.Where.where().c_str(), command.Text.c_str());
@@ -47,6 +48,10 @@ public:
             if (!ok) fail(command.Where, error);
             const bool fatal = !ok && !std::holds_alternative<Expect>(command.What);
             if (checkHost(command.Where) || fatal) break;
+            if (ok && options_.AfterCommand && !options_.AfterCommand(index, &error)) {
+                fail(command.Where, error);
+                break;
+            }
         }
         finish();
     }
