@@ -107,7 +107,7 @@ private:
         xphost::setFrameHook(nullptr);
         std::string error;
         std::vector<OutputFile> copied = collectPluginFiles(options_.OutDir, &error);
-        if (!error.empty()) report_->Failures.push_back(error);
+        if (!error.empty()) fail(SourceLine{scenario_.File, 0}, error);
         report_->Files.insert(report_->Files.end(), copied.begin(), copied.end());
         report_->SimulatedSeconds = xphost::simTime();
         report_->Succeeded = report_->Failures.empty();

@@ -109,6 +109,42 @@ bool checkGraph(XPWidgetID window, const ExpectedView &view, std::string *error)
     return true;
 }
 
+// "%10.3f" output: blanks up to ten characters, then digits, a point and three decimals (or what
+// printf writes for an infinity or NaN).
+bool looksLikeStatistic(const std::string &text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && text[pos] == ' ')
+        ++pos;
+    if (text.size() < 10 || (pos > 0 && text.size() != 10)) return false;
+    if (pos < text.size() && text[pos] == '-') ++pos;
+    const std::string rest = text.substr(pos);
+    if (rest == "inf" || rest == "nan") return true;
+    const std::size_t point = rest.find('.');
+    if (point == std::string::npos || point == 0 || rest.size() - point != 4) return false;
+    for (std::size_t k = 0; k < rest.size(); ++k)
+        if (k != point && !std::isdigit(static_cast<unsigned char>(rest[k]))) return false;
+    return true;
+}
+
+bool checkScalingValues(XPWidgetID window, const ExpectedView &view, std::string *error) {
+    const char *columns[] = {"Data Min",  "Data Max",  "Data Value",
+                             "Scale Min", "Scale Max", "Scale Value"};
+    for (const char *column : columns)
+        for (int row = 0; row < kChannels; ++row) {
+            XPWidgetID value = cell(window, column, row, error);
+            if (value == nullptr) return false;
+            const std::string text = xphost::descriptorOf(value);
+            const bool good = view.ScalingValuesUnwritten ? text == "0" : looksLikeStatistic(text);
+            if (!good)
+                return fail(error, std::string("the scaling window's \"") + column + "\" of row " +
+                                       std::to_string(row + 1) + " is " + quoted(text) +
+                                       (view.ScalingValuesUnwritten
+                                            ? ", expected \"0\" until the next tick"
+                                            : ", expected a \"%10.3f\" number"));
+        }
+    return true;
+}
+
 std::string readWhole(const std::string &path, bool *found) {
     std::ifstream in(path, std::ios::binary);
     *found = static_cast<bool>(in);
@@ -227,6 +263,7 @@ bool checkView(const ExpectedView &view, std::string *error) {
                            "the scaling window's name of row " + std::to_string(row + 1), error))
                 return false;
         }
+    if (windows[2] != nullptr && !checkScalingValues(windows[2], view, error)) return false;
     return true;
 }
 

@@ -156,11 +156,13 @@ int main(int argc, char **argv) {
     auto elapsed = [&begin]() {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     };
-    std::printf("plotwright-uifuzz: %s from seed %llu with %s\n",
-                options.Last == 0 ? (std::to_string(options.Seconds) + " s").c_str()
-                                  : ("seeds up to " + std::to_string(options.Last)).c_str(),
-                options.First, settings.ModulePath.c_str());
-    unsigned long long sessions = 0, actions = 0, frames = 0;
+    if (options.Last == 0)
+        std::printf("plotwright-uifuzz: %.0f s from seed %llu with %s\n", options.Seconds,
+                    options.First, settings.ModulePath.c_str());
+    else
+        std::printf("plotwright-uifuzz: seeds %llu to %llu with %s\n", options.First, options.Last,
+                    settings.ModulePath.c_str());
+    unsigned long long sessions = 0, actions = 0, frames = 0, checks = 0, files = 0, rows = 0;
     double nextProgress = kProgressEverySeconds;
     for (unsigned long long seed = options.First;; ++seed) {
         if (options.Last != 0 ? seed > options.Last : elapsed() >= options.Seconds) break;
@@ -179,6 +181,14 @@ int main(int argc, char **argv) {
         ++sessions;
         actions += static_cast<unsigned long long>(session.Actions);
         frames += static_cast<unsigned long long>(session.Frames);
+        for (const std::optional<CommandCheck> &check : session.Checks) {
+            if (!check) continue;
+            ++checks;
+            if (!check->File) continue;
+            ++files;
+            rows +=
+                check->File->IsSettings ? check->File->Lines.size() : check->File->CsvRows.size();
+        }
         if (elapsed() >= nextProgress) {
             std::printf("  %llu sessions, %llu actions, %.0f s\n", sessions, actions, elapsed());
             std::fflush(stdout);
@@ -186,8 +196,9 @@ int main(int argc, char **argv) {
         }
     }
     std::printf("plotwright-uifuzz: %llu sessions (seeds %llu to %llu), %llu actions, %llu "
-                "simulated frames (%.0f s), no finding, in %.1f s\n",
+                "simulated frames (%.0f s); %llu checks of the windows, %llu of files (%llu "
+                "lines); no finding, in %.1f s\n",
                 sessions, options.First, options.First + sessions - (sessions > 0 ? 1 : 0), actions,
-                frames, frames * 0.01, elapsed());
+                frames, frames * 0.01, checks, files, rows, elapsed());
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "live_checks.h"
 #include "scenario_parser.h"
@@ -41,6 +42,8 @@ constexpr int kBadSession = 4;
     options.DefaultSettingsPath = settings.DefaultSettingsPath;
     options.OutDir = settings.WorkDir + "/session";
     options.InstallRoot = settings.WorkDir + "/install";
+    std::error_code ec;
+    std::filesystem::create_directories(options.OutDir, ec);
     options.Verbose = settings.Verbose;
     std::FILE *quiet = settings.Verbose ? nullptr : std::fopen("/dev/null", "w");
     options.Progress = quiet != nullptr ? quiet : stdout;

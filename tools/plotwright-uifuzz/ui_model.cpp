@@ -132,6 +132,7 @@ void UiModel::stepRewind() {
 }
 
 void UiModel::tick(long long frame) {
+    scalingValuesUnwritten_ = false;
     stepPlay();
     stepRewind();
     const bool setup = state(Window::Setup) != WindowState::Absent;
@@ -179,9 +180,11 @@ void UiModel::chooseMenu(Window window) {
     if (window == Window::Graph) return buildGraph(true);
     if (windows_[static_cast<int>(Window::Graph)] == WindowState::Absent) buildGraph(false);
     state = WindowState::Shown;
-    if (window == Window::Scaling)
+    if (window == Window::Scaling) {
         for (int c = 0; c < kChannels; ++c)
             scalingNames_[c] = channels_[set_][c].Name;
+        scalingValuesUnwritten_ = true;
+    }
     if (window == Window::Setup)
         for (int c = 0; c < kChannels; ++c) {
             rows_[c] = reloadedRow(channels_[set_][c]);
@@ -333,6 +336,7 @@ ExpectedView UiModel::view() const {
     view.Position = position_;
     view.Rows = rows_;
     view.ScalingNames = scalingNames_;
+    view.ScalingValuesUnwritten = scalingValuesUnwritten_;
     return view;
 }
 

@@ -37,8 +37,10 @@ struct ExpectedView {
     long long MaxPosition = 0; // when the graph window exists
     Span Position;
     std::array<SetupRowView, kChannels> Rows; // when the setup window exists
-    std::array<std::optional<std::string>, kChannels>
-        ScalingNames; // when the scaling window exists
+    // The scaling window's name captions, and whether its value captions still hold the "0" of
+    // its build (until the next tick) rather than the statistics as "%10.3f" writes them.
+    std::array<std::optional<std::string>, kChannels> ScalingNames;
+    bool ScalingValuesUnwritten = false;
 };
 
 // A file the command must have written.
@@ -115,6 +117,7 @@ private:
     std::array<SetupRowView, kChannels> rows_;
     // The scaling window's name captions change only when it is built and at a set switch.
     std::array<std::optional<std::string>, kChannels> scalingNames_;
+    bool scalingValuesUnwritten_ = false;
 };
 
 } // namespace plotwright_uifuzz
