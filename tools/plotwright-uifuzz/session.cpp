@@ -172,6 +172,13 @@ public:
         command("start", false);
         wait(kPrologueFrames);
         session_->Actions = 0;
+        // Most users open the graph and record first; the rest of the session then has samples
+        // to scroll, clear and export.
+        if (random_.percent(60)) {
+            menu(Window::Graph);
+            model().pressGraphButton("Record");
+            command("press " + quoted(kWindowCaptions[0]) + " \"Record\"", true);
+        }
 
         const int actions = 10 + random_.below(110);
         for (int k = 0; k < actions; ++k)
