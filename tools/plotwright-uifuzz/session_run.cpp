@@ -13,6 +13,7 @@
 #include "live_checks.h"
 #include "scenario_parser.h"
 #include "scenario_runner.h"
+#include "xphost/host.h"
 
 namespace plotwright_uifuzz {
 namespace {
@@ -47,9 +48,18 @@ constexpr int kBadSession = 4;
     options.Verbose = settings.Verbose;
     std::FILE *quiet = settings.Verbose ? nullptr : std::fopen("/dev/null", "w");
     options.Progress = quiet != nullptr ? quiet : stdout;
-    options.AfterCommand = [&session](std::size_t command, std::string *why) {
+    // Only the settings reader writes to the log, at start: from the first check on the log
+    // stays as it is (a failed export or settings write would add a line).
+    std::optional<std::string> logAfterStart;
+    options.AfterCommand = [&session, &logAfterStart](std::size_t command, std::string *why) {
         const std::optional<CommandCheck> &check = session.Checks[command];
         if (!check) return true;
+        if (!logAfterStart) logAfterStart = xphost::logText();
+        if (xphost::logText() != *logAfterStart) {
+            *why = "model mismatch: the log grew after the start: " +
+                   xphost::logText().substr(logAfterStart->size());
+            return false;
+        }
         return checkView(check->View, why) && (!check->File || checkFile(*check->File, why));
     };
     const RunReport report = runScenario(scenario, options);
