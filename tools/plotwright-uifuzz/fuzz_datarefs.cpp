@@ -49,7 +49,7 @@ float fuzzDataRefValue(int ref, long long frame, long long index) {
     case 4:
         return static_cast<float>(static_cast<int>(i * 1000 - k));
     case 5:
-        return static_cast<float>(static_cast<float>(i + k * 0.125));
+        return static_cast<float>(i + k * 0.125);
     case 6: // bytes wrap to 0..255 and read as unsigned
         return static_cast<float>(static_cast<std::uint8_t>(static_cast<long long>(k + i * 100)));
     case 7:
