@@ -1,5 +1,6 @@
 #include "session_run.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +16,11 @@
 #include "scenario_runner.h"
 #include "xphost/host.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/common_interface_defs.h>
+#define PLOTWRIGHT_UIFUZZ_SANITIZED 1
+#endif
+
 namespace plotwright_uifuzz {
 namespace {
 
@@ -25,7 +31,34 @@ using namespace plotwright_host;
 constexpr int kRunFailed = 3;
 constexpr int kBadSession = 4;
 
+#ifdef PLOTWRIGHT_UIFUZZ_SANITIZED
+char gMapCopyPath[4096];
+
+// A sanitizer that dies reports addresses only; the process's memory map, kept beside the
+// session's scenario, tells which library each belongs to. Only system calls: the process is
+// dying.
+void saveMemoryMap() {
+    const int from = open("/proc/self/maps", O_RDONLY);
+    const int to = open(gMapCopyPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    char buffer[4096];
+    ssize_t got = 0;
+    while (from >= 0 && to >= 0 && (got = read(from, buffer, sizeof buffer)) > 0)
+        if (write(to, buffer, static_cast<std::size_t>(got)) != got) break;
+    if (from >= 0) close(from);
+    if (to >= 0) close(to);
+    const char note[] = "plotwright-uifuzz: the dying session's memory map: ";
+    if (write(2, note, sizeof note - 1) < 0 || write(2, gMapCopyPath, strlen(gMapCopyPath)) < 0 ||
+        write(2, "\n", 1) < 0)
+        return;
+}
+#endif
+
 [[noreturn]] void runInChild(const Session &session, const RunSettings &settings) {
+#ifdef PLOTWRIGHT_UIFUZZ_SANITIZED
+    std::snprintf(gMapCopyPath, sizeof gMapCopyPath, "%s/uifuzz-seed-%llu.maps",
+                  settings.WorkDir.c_str(), static_cast<unsigned long long>(session.Seed));
+    __sanitizer_set_death_callback(saveMemoryMap);
+#endif
     Scenario scenario;
     std::string error;
     if (!parseScenario(session.Text, session.FileName, settings.WorkDir, &scenario, &error)) {
