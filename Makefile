@@ -12,7 +12,7 @@ help:
 	@echo "make demo    build, then run the plug-in in the headless host on the demo flight"
 	@echo "make test    build with sanitizers and run the whole test suite"
 	@echo "make bench   run the benchmarks (release build)"
-	@echo "make fuzz    run the settings-file fuzzer for FUZZ_SECONDS (default 60)"
+	@echo "make fuzz    run the settings-file and UI fuzzers for FUZZ_SECONDS (default 60)"
 	@echo "make install XPLANE=/path/to/X-Plane   install the plug-in into a simulator"
 
 deps:
@@ -36,10 +36,14 @@ demo: deps
 bench: release
 	@for b in build/release/bench/*_bench; do echo "== $$b"; "$$b" || exit 1; done
 
+# Both fuzzers side by side for FUZZ_SECONDS: the settings-file fuzzer (clang's libFuzzer) and the
+# UI fuzzer, which needs the headless host and so comes from the sanitized dev build.
 fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz
-	scripts/run-fuzz.sh build/fuzz $(FUZZ_SECONDS)
+	cmake --preset dev
+	cmake --build --preset dev --target plotwright-uifuzz
+	scripts/run-fuzz.sh build/fuzz $(FUZZ_SECONDS) build/dev
 
 # Copies the module and, unless one is there already, the example Plotwright.ini into
 # XPLANE/Resources/plugins/Plotwright.

@@ -37,7 +37,8 @@ public:
 
     void execute() {
         if (!prepare()) return;
-        for (const Command &command : scenario_.Commands) {
+        for (std::size_t index = 0; index < scenario_.Commands.size(); ++index) {
+            const Command &command = scenario_.Commands[index];
             if (options_.Verbose)
                 std::fprintf(options_.Progress, "[%8.2f s] %s  %s\n", xphost::simTime(),
                              command.Where.where().c_str(), command.Text.c_str());
@@ -47,6 +48,10 @@ public:
             if (!ok) fail(command.Where, error);
             const bool fatal = !ok && !std::holds_alternative<Expect>(command.What);
             if (checkHost(command.Where) || fatal) break;
+            if (ok && options_.AfterCommand && !options_.AfterCommand(index, &error)) {
+                fail(command.Where, error);
+                break;
+            }
         }
         finish();
     }
@@ -115,7 +120,7 @@ private:
         xphost::setFrameHook(nullptr);
         std::string error;
         std::vector<OutputFile> copied = collectPluginFiles(options_.OutDir, &error);
-        if (!error.empty()) report_->Failures.push_back(error);
+        if (!error.empty()) fail(SourceLine{scenario_.File, 0}, error);
         report_->Files.insert(report_->Files.end(), copied.begin(), copied.end());
         report_->SimulatedSeconds = xphost::simTime();
         report_->Succeeded = report_->Failures.empty();
