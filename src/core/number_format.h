@@ -19,6 +19,12 @@ constexpr std::size_t kMaxFixedFloatChars = 64;
 // rounds it.
 char *writeFixedFloat(char *out, float value, int decimals = 6);
 
+// count values as writeFixedFloat writes them with six decimals, separated by a comma and a
+// blank, without a terminator; returns the end. out must have room for count values and their
+// separators. One call for a whole list keeps the formatting inlined where it runs millions of
+// times (the export).
+char *writeFixedFloatList(char *out, const float *values, int count);
+
 // "%<width>.<decimals>f" of value into out (size bytes, always terminated when size > 0),
 // right-aligned with blanks; returns the length of the whole text, as snprintf does, even when
 // it had to be cut to fit.
