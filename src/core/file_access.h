@@ -28,13 +28,13 @@ constexpr std::size_t kPartialFileSuffixLength = sizeof kPartialFileSuffix - 1;
 
 enum class FileFailure {
     None,
-    NotFound,     // the file (or a folder on its path) does not exist
-    NotRegular,   // a folder, FIFO, device or socket stands under the name
-    AccessDenied, // permissions, a read-only file or one locked by another program
-    PathTooLong,  // beyond kMaxPathBytes, or beyond what the system takes
-    BadName,      // not valid UTF-8 where the system needs UTF-16
-    WriteFailed,  // a write, flush or close failed: a full disk, a vanished device
-    ReplaceFailed,// the finished file could not take the target's place
+    NotFound,      // the file (or a folder on its path) does not exist
+    NotRegular,    // a folder, FIFO, device or socket stands under the name
+    AccessDenied,  // permissions, a read-only file or one locked by another program
+    PathTooLong,   // beyond kMaxPathBytes, or beyond what the system takes
+    BadName,       // not valid UTF-8 where the system needs UTF-16
+    WriteFailed,   // a write, flush or close failed: a full disk, a vanished device
+    ReplaceFailed, // the finished file could not take the target's place
     Other,
 };
 
