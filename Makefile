@@ -5,13 +5,16 @@ SHELL := /bin/bash
 DEMO_OUT ?= $(CURDIR)/demo-output
 XPLANE ?=
 FUZZ_SECONDS ?= 60
+SOAK_HOURS ?= 10
 
-.PHONY: help deps test release demo bench fuzz install format clean
+.PHONY: help deps test release demo bench soak memcheck fuzz install format clean
 
 help:
 	@echo "make demo    build, then run the plug-in in the headless host on the demo flight"
 	@echo "make test    build with sanitizers and run the whole test suite"
 	@echo "make bench   run the benchmarks (release build)"
+	@echo "make soak    a 10-hour recording in simulated time, checked and measured (release build)"
+	@echo "make memcheck  valgrind over start, recording, stop, restart; 1000 start/stop cycles"
 	@echo "make fuzz    run the settings-file and UI fuzzers for FUZZ_SECONDS (default 60)"
 	@echo "make install XPLANE=/path/to/X-Plane   install the plug-in into a simulator"
 
@@ -35,6 +38,15 @@ demo: deps
 
 bench: release
 	@for b in build/release/bench/*_bench; do echo "== $$b"; "$$b" || exit 1; done
+
+# SOAK_HOURS of recording (default 10, 3.6 million ticks) with every window open: memory, tick
+# times and export times, and every exported row checked.
+soak: release
+	build/release/bench/plotwright-soak --hours $(SOAK_HOURS) --out build/release/soak-output
+
+# valgrind needs a build without the sanitizers: the release build.
+memcheck: release
+	scripts/memcheck.sh build/release
 
 # Both fuzzers side by side for FUZZ_SECONDS: the settings-file fuzzer (clang's libFuzzer) and the
 # UI fuzzer, which needs the headless host and so comes from the sanitized dev build.

@@ -3,6 +3,7 @@
 // against the payload, and the export of an hour of recording (beside a plain fprintf export).
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -154,8 +155,9 @@ BENCHMARK(BM_TenHourRecording_StdVector)->Iterations(1)->Unit(benchmark::kMillis
 // An hour of recording in set 0, with values of the magnitudes flight data has.
 struct ExportFixture {
     ExportFixture() {
-        const std::filesystem::path root =
-            std::filesystem::temp_directory_path() / "plotwright-store-bench";
+        // One folder per process: two benchmark runs at once must not write each other's file.
+        root = std::filesystem::temp_directory_path() /
+               ("plotwright-store-bench-" + std::to_string(getpid()));
         xphost::resetHost(root.string() + "/");
         store = std::make_unique<SampleStore>();
         std::mt19937 random(42u);
@@ -167,7 +169,12 @@ struct ExportFixture {
             store->appendSample(0, values);
         }
     }
+    ~ExportFixture() {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
     std::string exportPath() const { return xphost::pluginFolder() + "Plotwright1.csv"; }
+    std::filesystem::path root;
     std::unique_ptr<SampleStore> store;
 };
 

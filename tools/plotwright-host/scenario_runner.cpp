@@ -306,9 +306,13 @@ private:
 RunReport runScenario(const Scenario &scenario, const RunOptions &options) {
     RunReport report;
     const auto begin = std::chrono::steady_clock::now();
-    {
+    try {
         Run run(scenario, options, &report);
         run.execute();
+    } catch (const std::bad_alloc &) {
+        // Outside any action: preparing the install or collecting the files at the end.
+        report.Failures.push_back(scenario.File + ": host error: out of memory");
+        report.Succeeded = false;
     }
     report.WallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();

@@ -16,7 +16,9 @@ int screenWidth();
 int screenHeight();
 
 // True once an OpenGL context could be made current; false (with the reason) when EGL or
-// Mesa is missing.
+// Mesa is missing. The driver draws on the calling thread and starts no threads of its own
+// (unless LP_NUM_THREADS or MESA_SHADER_CACHE_DISABLE are set otherwise in the environment), so
+// a process that draws still ends with its own threads only.
 bool ensureGraphics(std::string *error = nullptr);
 
 // Clears the screen to the desktop colour and draws every visible root widget, back to front,

@@ -1,0 +1,293 @@
+// plotwright-soak: a long recording with every window open, in simulated time. The real module
+// runs in the headless host; meanwhile the user switches sets, drags the scroll track, takes
+// screenshots and exports. Every export is checked row by row. Prints the memory held against
+// the recorded payload, the tick's median and worst wall time, and each export's time.
+//
+//   plotwright-soak [--hours H] [--module FILE] [--out DIR]
+//
+// Exit status 0 when every check held, 1 otherwise, 2 for a bad command line.
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "export_check.h"
+#include "process_memory.h"
+#include "soak_signal.h"
+#include "ui_input.h"
+#include "ui_lookup.h"
+#include "xphost/datarefs.h"
+#include "xphost/flight_loop.h"
+#include "xphost/host.h"
+#include "xphost/menus.h"
+#include "xphost/plugin_loader.h"
+#include "xphost/screen.h"
+
+namespace {
+namespace fs = std::filesystem;
+using namespace plotwright_soak;
+using Clock = std::chrono::steady_clock;
+
+constexpr long long kTicksPerHour = 360000;
+// The user's actions, spread evenly over the run whatever its length (over ten hours: a set
+// switch every 20 minutes, the track moved every 15, a screenshot every 30, an export every 2).
+constexpr long long kSetSwitches = 30;
+constexpr long long kTrackMoves = 40;
+constexpr long long kScreenshots = 20;
+constexpr long long kPeriodicExports = 4; // before the final export of each set
+constexpr double kMiB = 1024.0 * 1024.0;
+
+double secondsSince(Clock::time_point begin) {
+    return std::chrono::duration<double>(Clock::now() - begin).count();
+}
+
+struct Options {
+    double Hours = 10.0;
+    std::string Module = PLOTWRIGHT_SOAK_MODULE;
+    std::string Out = "soak-output";
+};
+
+bool parseOptions(int argc, char **argv, Options *options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (i + 1 >= argc) return false;
+        const std::string value = argv[++i];
+        if (word == "--hours") {
+            char *end = nullptr;
+            options->Hours = std::strtod(value.c_str(), &end);
+            if (*end != '\0' || !(options->Hours > 0.0) || options->Hours > 100.0) return false;
+        } else if (word == "--module") {
+            options->Module = value;
+        } else if (word == "--out") {
+            options->Out = value;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+class Soak {
+public:
+    explicit Soak(const Options &options) : options_(options) {}
+
+    int run() {
+        const Clock::time_point begin = Clock::now();
+        if (!prepare() || !warmUp()) return finish(begin);
+        const long long ticks = std::llround(options_.Hours * kTicksPerHour);
+        tickSeconds_.assign(static_cast<std::size_t>(ticks), 0.0f);
+        baseline_ = residentMemory();
+        if (!press(graph_, "Record")) return finish(begin);
+        firstTick_ = lastTick_ + 1;
+        const long long switchEvery = std::max(1LL, ticks / kSetSwitches);
+        const long long trackEvery = std::max(1LL, ticks / kTrackMoves);
+        const long long screenshotEvery = std::max(1LL, ticks / kScreenshots);
+        const long long exportEvery = std::max(1LL, ticks / (kPeriodicExports + 1));
+        for (long long tick = 1; tick <= ticks && ok_; ++tick) {
+            const Clock::time_point start = Clock::now();
+            xphost::runFrames(1);
+            tickSeconds_[static_cast<std::size_t>(tick - 1)] =
+                static_cast<float>(secondsSince(start));
+            ticksRun_ = tick;
+            if (!hostOk("a tick")) break;
+            if (tick % switchEvery == 0) switchSet();
+            if (tick % trackEvery == 0) moveTrack(tick / trackEvery);
+            if (tick % screenshotEvery == 0) screenshot();
+            if (tick % exportEvery == 0 && tick < ticks) exportAndCheck(set_);
+        }
+        if (ok_ && press(graph_, "Stop")) {
+            for (int set = 0; set < kSets && ok_; ++set) {
+                goToSet(set);
+                if (ok_) exportAndCheck(set);
+            }
+        }
+        return finish(begin);
+    }
+
+private:
+    bool prepare() {
+        const std::string root = fs::absolute(options_.Out).string() + "/install";
+        std::error_code ec;
+        fs::remove_all(root, ec);
+        fs::create_directories(root, ec);
+        xphost::resetHost(root);
+        if (!hostOk("the host's reset")) return false;
+        if (std::FILE *ini = std::fopen((xphost::pluginFolder() + "Plotwright.ini").c_str(), "w")) {
+            const std::string text = soakSettings();
+            std::fwrite(text.data(), 1, text.size(), ini);
+            std::fclose(ini);
+        }
+        xphost::defineDataRef(kCounterDataRef, xphost::DataRefKind::Float);
+        xphost::defineDataRef(kValuesDataRef, xphost::DataRefKind::FloatArray, kValueElements);
+        xphost::setFrameHook([this](double simTime) { setSignal(simTime); });
+        std::string error;
+        if (!xphost::ensureGraphics(&error)) return fail("no OpenGL: " + error);
+        if (!module_.load(options_.Module, &error)) return fail(error);
+        if (module_.start() != 1) return fail("XPluginStart did not return 1");
+        for (const char *item : {"Graph Window", "DataRef Setup", "DataRef Scaling"})
+            if (!xphost::chooseMenuItem({"Plotwrite", item}, &error)) return fail(error);
+        graph_ = plotwright_host::findVisibleWindow("Plotwright", &error);
+        if (graph_ == nullptr) return fail(error);
+        xphost::advanceSeconds(1.0); // the windows settle before the recording
+        return hostOk("opening the windows");
+    }
+
+    void setSignal(double simTime) {
+        static const std::string counter = kCounterDataRef, values = kValuesDataRef;
+        lastTick_ = std::llround(simTime * 100.0);
+        xphost::setDataRefValue(counter, static_cast<double>(lastTick_));
+        for (int element = 0; element < kValueElements; ++element)
+            xphost::setDataRefElement(values, static_cast<std::size_t>(element),
+                                      static_cast<double>(elementValue(element, lastTick_)));
+    }
+
+    bool press(XPWidgetID window, const std::string &label) {
+        std::string error;
+        XPWidgetID button = plotwright_host::findButton(window, label, 1, &error);
+        if (button == nullptr || !plotwright_host::clickOn(button, &error)) return fail(error);
+        return hostOk("pressing " + label);
+    }
+
+    // The switch stops at the first and the last set: the user walks to the end and back.
+    void switchSet() {
+        if (set_ == kSets - 1) step_ = -1;
+        if (set_ == 0) step_ = 1;
+        if (press(graph_, step_ > 0 ? "Next Set" : "Previous Set")) set_ += step_;
+    }
+
+    void goToSet(int set) {
+        while (ok_ && set_ != set) {
+            step_ = set > set_ ? 1 : -1;
+            if (press(graph_, step_ > 0 ? "Next Set" : "Previous Set")) set_ += step_;
+        }
+    }
+
+    // Whatever the driver and the windows allocate once (the first picture's shaders, the first
+    // drag) belongs to the baseline, not to the recording.
+    bool warmUp() {
+        screenshot();
+        moveTrack(1);
+        moveTrack(2);
+        switchSet();
+        switchSet();
+        screenshots_ = 0;
+        return ok_;
+    }
+
+    // Odd turns drag the thumb somewhere into the recording, even turns go back to its end.
+    void moveTrack(long long turn) {
+        if (turn % 2 == 0) {
+            press(graph_, ">|");
+            return;
+        }
+        std::string error;
+        XPWidgetID graph = plotwright_host::findGraph(graph_, &error);
+        const double to = static_cast<double>((turn * 37) % 100) / 100.0;
+        if (graph == nullptr || !plotwright_host::dragTrack(graph, true, 0.0, to, &error)) {
+            fail(error);
+            return;
+        }
+        hostOk("dragging the track");
+    }
+
+    void screenshot() {
+        const xphost::Image image = xphost::captureScreen();
+        std::string error;
+        if (image.Width == 0 || !xphost::writePng(image, options_.Out + "/soak-screen.png", &error))
+            fail("screenshot: " + error);
+        else
+            ++screenshots_;
+        hostOk("a screenshot");
+    }
+
+    void exportAndCheck(int set) {
+        const Clock::time_point start = Clock::now();
+        if (!press(graph_, "Export")) return;
+        const double seconds = secondsSince(start);
+        const std::string file = "Plotwright" + std::to_string(set + 1) + ".csv";
+        const ExportCheck check =
+            checkExport(xphost::pluginFolder() + file, set, firstTick_, lastTick_);
+        std::printf("export %-16s %9lld rows in %6.3f s  %s\n", file.c_str(),
+                    static_cast<long long>(check.Rows), seconds,
+                    check.Ok ? "every row exact" : check.Problem.c_str());
+        std::fflush(stdout);
+        if (!check.Ok) fail(file + ": " + check.Problem);
+        rowsRecorded_ = std::max(rowsRecorded_, static_cast<long long>(check.Rows));
+    }
+
+    bool hostOk(const std::string &during) {
+        for (const std::string &error : xphost::hostErrors())
+            fail("host error during " + during + ": " + error);
+        xphost::clearHostErrors();
+        return ok_;
+    }
+
+    bool fail(const std::string &why) {
+        std::fprintf(stderr, "soak: %s\n", why.c_str());
+        ok_ = false;
+        return false;
+    }
+
+    int finish(Clock::time_point begin) {
+        module_.unload();
+        xphost::setFrameHook(nullptr);
+        const ResidentMemory end = residentMemory();
+        std::vector<float> ticks(tickSeconds_.begin(),
+                                 tickSeconds_.begin() + static_cast<std::ptrdiff_t>(ticksRun_));
+        const double payload = static_cast<double>(rowsRecorded_) * kSets * kChannels * 4.0;
+        const double held = static_cast<double>(end.PeakBytes - baseline_.NowBytes);
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        const double cpu =
+            static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+        std::printf("simulated %.2f h (%lld ticks recorded) in %.1f s wall, %.1f s of CPU\n",
+                    options_.Hours, rowsRecorded_, secondsSince(begin), cpu);
+        if (!ticks.empty()) {
+            std::nth_element(ticks.begin(), ticks.begin() + ticks.size() / 2, ticks.end());
+            const float median = ticks[ticks.size() / 2];
+            const float worst = *std::max_element(ticks.begin(), ticks.end());
+            std::printf("tick: median %.2f us, worst %.2f us\n", median * 1e6, worst * 1e6);
+        }
+        std::printf("memory: baseline %.1f MiB, peak %.1f MiB; peak over baseline %.1f MiB for "
+                    "a payload of %.1f MiB (24 floats per tick): %.2fx\n",
+                    baseline_.NowBytes / kMiB, end.PeakBytes / kMiB, held / kMiB, payload / kMiB,
+                    payload > 0 ? held / payload : 0.0);
+        std::printf("screenshots: %d; %s\n", screenshots_,
+                    ok_ ? "every check held" : "FAILED (see the messages above)");
+        return ok_ ? 0 : 1;
+    }
+
+    const Options &options_;
+    xphost::PluginModule module_;
+    XPWidgetID graph_ = nullptr;
+    int set_ = 0;
+    int step_ = 1;
+    long long lastTick_ = 0;
+    long long firstTick_ = 0;
+    long long rowsRecorded_ = 0;
+    long long ticksRun_ = 0;
+    int screenshots_ = 0;
+    bool ok_ = true;
+    ResidentMemory baseline_;
+    std::vector<float> tickSeconds_;
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+    Options options;
+    if (!parseOptions(argc, argv, &options)) {
+        std::fprintf(stderr, "usage: plotwright-soak [--hours H] [--module FILE] [--out DIR]\n");
+        return 2;
+    }
+    std::error_code ec;
+    fs::create_directories(options.Out, ec);
+    return Soak(options).run();
+}
