@@ -6,7 +6,7 @@ set -euo pipefail
 
 build=${1:?usage: scripts/memcheck.sh BUILD_DIR}
 test_program="$build/tests/start_stop_cycles_test"
-if nm -D "$test_program" | grep -q __asan_init; then
+if nm -D "$test_program" | grep __asan_init >/dev/null; then
   echo "memcheck: $test_program is built with AddressSanitizer; use a build without it" >&2
   exit 2
 fi
