@@ -10,6 +10,10 @@
 //   before it.
 // - XPLMDrawTranslucentDarkBox blends black at 70 % opacity over the rectangle, edges included,
 //   and leaves the state as it found it. Calling it outside a frame is a host error.
+#if defined(_WIN32)
+// gl.h needs the calling-convention macros of windows.h.
+#include <windows.h>
+#endif
 #include <GL/gl.h>
 
 #include <algorithm>

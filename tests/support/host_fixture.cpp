@@ -23,24 +23,39 @@ std::string makeTempFolder(const std::string &hint) {
 }
 
 std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
 void writeFile(const std::string &path, const std::string &text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
     out << text;
 }
 
-bool fileExists(const std::string &path) { return std::filesystem::exists(path); }
+bool fileExists(const std::string &path) {
+    return std::filesystem::exists(std::filesystem::u8path(path));
+}
+
+std::string textFileBytes(const std::string &text) {
+#if defined(_WIN32)
+    std::string bytes;
+    for (char c : text) {
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    return bytes;
+#else
+    return text;
+#endif
+}
 
 void HostTest::SetUp() {
-    root_ = makeTempFolder("install");
-    xphost::resetHost(root_);
+    xphost::resetHost(makeTempFolder("install"));
     ASSERT_TRUE(xphost::hostErrors().empty());
-    pluginDir_ = root_ + "Resources/plugins/Plotwright/";
+    root_ = xphost::installRoot();
+    pluginDir_ = xphost::pluginFolder();
 }
 
 void HostTest::TearDown() {

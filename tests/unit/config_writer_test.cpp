@@ -10,6 +10,7 @@
 namespace {
 using plotwright_test::ConfigTest;
 using plotwright_test::readFile;
+using plotwright_test::textFileBytes;
 
 class ConfigWriterTest : public ConfigTest {
 protected:
@@ -42,8 +43,9 @@ std::string defaultDataSet(int set) {
 
 TEST_F(ConfigWriterTest, DefaultsGiveThe81LineFileByteForByte) {
     ASSERT_TRUE(writeConfigFile(*state_));
-    const std::string expected = "[CONFIG]\nFullSizeWindow = 1\n\n" + defaultDataSet(1) +
-                                 defaultDataSet(2) + defaultDataSet(3);
+    const std::string expected =
+        textFileBytes("[CONFIG]\nFullSizeWindow = 1\n\n" + defaultDataSet(1) + defaultDataSet(2) +
+                      defaultDataSet(3));
     const std::string written = readFile(newPath());
     EXPECT_EQ(written, expected);
     EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 81);
@@ -63,7 +65,7 @@ TEST_F(ConfigWriterTest, ValuesAreFormattedAndTheReadFileIsNeverTouched) {
     const std::string written = readFile(newPath());
     for (const char *line : {"FullSizeWindow = 0\n", "Name3 = sim/flightmodel/position/theta\n",
                              "Scaling3 = 1.500000\n", "Scaling4 = 0.000000\n", "Index3 = -3\n"})
-        EXPECT_NE(written.find(line), std::string::npos) << line;
+        EXPECT_NE(written.find(textFileBytes(line)), std::string::npos) << line;
     EXPECT_EQ(readFile(settingsPath_), "[CONFIG]\nFullSizeWindow = 1\n");
 }
 
@@ -72,7 +74,7 @@ TEST_F(ConfigWriterTest, NameFillingItsWholeFieldIsWrittenWithoutOverrun) {
     ASSERT_TRUE(writeConfigFile(*state_));
     const std::string line = "Name8 = " + std::string(254, 'n') + "\n";
     EXPECT_EQ(line.size(), 263u);
-    EXPECT_NE(readFile(newPath()).find(line), std::string::npos);
+    EXPECT_NE(readFile(newPath()).find(textFileBytes(line)), std::string::npos);
 }
 
 TEST_F(ConfigWriterTest, FileThatCannotBeCreatedOrWrittenGivesFalse) {

@@ -24,6 +24,7 @@ namespace {
 using plotwright_test::fileExists;
 using plotwright_test::HostTest;
 using plotwright_test::readFile;
+using plotwright_test::textFileBytes;
 using plotwright_test::writeFile;
 
 float floatFromBits(std::uint32_t bits) {
@@ -182,10 +183,10 @@ TEST_F(CsvExport, WritesTheDocumentedLine) {
     store_->appendSample(0, second);
     store_->exportSetCsv(0);
     EXPECT_EQ(readFile(exportPath(0)),
-              "1.500000, -2.000000, 0.000000, 0.250000, 100.000000, -0.125000, 3.000000, "
-              "250.000000\n"
-              "0.100000, 0.100000, 0.100000, 0.100000, 0.100000, 0.100000, 0.100000, "
-              "0.100000\n");
+              textFileBytes("1.500000, -2.000000, 0.000000, 0.250000, 100.000000, -0.125000, "
+                            "3.000000, 250.000000\n"
+                            "0.100000, 0.100000, 0.100000, 0.100000, 0.100000, 0.100000, "
+                            "0.100000, 0.100000\n"));
     // The export reads the store and leaves it as it was.
     EXPECT_EQ(store_->sampleCount(0), 2u);
 }
@@ -207,6 +208,7 @@ TEST_F(CsvExport, EverySampleInOrderAcrossBlocksAndChunks) {
     }
     store_->exportSetCsv(1);
     const std::string written = readFile(exportPath(1));
+    expected = textFileBytes(expected);
     EXPECT_EQ(written.size(), expected.size());
     EXPECT_TRUE(written == expected) << "the export differs from printf's text";
 }
@@ -239,8 +241,8 @@ TEST_F(CsvExport, AnEmptySetGivesAZeroByteFileAndASecondExportReplacesTheFirst) 
     const float one[8] = {5, 5, 5, 5, 5, 5, 5, 5};
     store_->appendSample(1, one);
     store_->exportSetCsv(1);
-    EXPECT_EQ(readFile(exportPath(1)), "5.000000, 5.000000, 5.000000, 5.000000, 5.000000, "
-                                       "5.000000, 5.000000, 5.000000\n");
+    EXPECT_EQ(readFile(exportPath(1)), textFileBytes("5.000000, 5.000000, 5.000000, 5.000000, "
+                                                     "5.000000, 5.000000, 5.000000, 5.000000\n"));
 }
 
 TEST_F(CsvExport, AFolderThatCannotBeWrittenExportsNothingSilently) {
