@@ -12,12 +12,13 @@ if(TARGET plotwright-host)
     add_dependencies(runner_failure_test plotwright-host)
   endif()
 
+  # Below a folder with blanks and non-ASCII letters, as many users' simulators are.
   file(GLOB PLOTWRIGHT_SCENARIOS CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/scenarios/*.scn")
   foreach(scenario IN LISTS PLOTWRIGHT_SCENARIOS)
     get_filename_component(name "${scenario}" NAME_WE)
     add_test(NAME scenario.${name}
              COMMAND plotwright-host --scenario "${scenario}"
-                     --out "${PROJECT_BINARY_DIR}/test-output/scenario-${name}")
+                     --out "${PROJECT_BINARY_DIR}/test-output/X-Plane 12 Simulação/scenario-${name}")
     set_tests_properties(scenario.${name} PROPERTIES
       LABELS scenario TIMEOUT 600 ENVIRONMENT "${PLOTWRIGHT_TEST_ENVIRONMENT}")
   endforeach()

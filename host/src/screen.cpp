@@ -6,9 +6,11 @@
 // - The projection maps integer coordinate (x, y) onto the centre of pixel (x, y), origin at the
 //   bottom left: an orthographic projection over the screen's pixels shifted by 0.375 pixel, so
 //   lines and points drawn at integer coordinates land on exactly one pixel row or column.
-// - Before every widget's paint the host restores that projection and the plain 2-D state
-//   (no texturing, blending, depth, lighting, fog or alpha test), so a custom widget that set its
-//   state once at creation finds it in every frame, whatever the host drew before it.
+// - Before every widget's paint the host restores that projection, and nothing else: as in the
+//   simulator, a widget's draw inherits the graphics state whatever drew before it left. Each
+//   frame starts from a hostile state (texturing on with a texture bound, blending on, an odd
+//   colour), so a custom widget that set its state once, at creation, draws wrongly from the
+//   first frame on rather than only behind another plug-in's drawing.
 // - A widget that handles xpMsg_Paint draws its children itself; otherwise the host sends
 //   xpMsg_Draw and then paints the visible children in creation order (the last on top).
 // - GL errors raised while a widget paints are host errors naming the widget, and so is a
@@ -278,12 +280,10 @@ void paintWidget(XPWidgetID id) {
     const internal::Widget *widget = internal::findWidget(id);
     if (widget == nullptr || !widget->shown || widget->dying) return;
     setProjection();
-    internal::applyPlain2DState();
     const bool painted = internal::sendToWidget(id, xpMsg_Paint, 0, 0) != 0;
     checkAfterDraw(id, "painted");
     if (painted) return;
     setProjection();
-    internal::applyPlain2DState();
     internal::sendToWidget(id, xpMsg_Draw, 0, 0);
     checkAfterDraw(id, "drew");
     widget = internal::findWidget(id);
@@ -358,9 +358,10 @@ void drawFrame() {
     }
     reportGlErrors("raised by GL calls made outside a frame");
     setProjection();
-    internal::applyPlain2DState();
+    glDisable(GL_SCISSOR_TEST);
     glClearColor(0.23f, 0.27f, 0.31f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    internal::applyFrameStartState();
     internal::setFrameOpen(true);
     for (XPWidgetID root : std::vector<XPWidgetID>(internal::rootOrder()))
         paintWidget(root);

@@ -17,6 +17,8 @@
 //   Transparent fields have no box; translucent ones a dark see-through box and white text.
 // - Caption: the descriptor, left aligned and vertically centred; dark, or blue when lit; white
 //   inside translucent windows.
+// - Each standard widget sets the plain graphics state before it draws and leaves the state the
+//   simulator's textured UI drawing leaves: texturing on with a texture bound, blending on.
 // - Scroll bar: the scroll track of its value (xpProperty_ScrollBarSliderPosition) between
 //   the class's minimum and maximum properties (1501 and 1502, as in the simulator).
 #include "standard_widget_drawing.h"
@@ -226,6 +228,9 @@ void drawScrollBar(const Widget &bar) {
 
 void drawStandardWidget(const Widget &widget) {
     if (!requireFrame("drawing a standard widget")) return;
+    // Whatever a plug-in's draw left behind (texturing, blending, depth) must not show here.
+    applyPlainState();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     switch (widget.widgetClass) {
     case xpWidgetClass_MainWindow:
         drawMainWindow(widget);
@@ -251,6 +256,8 @@ void drawStandardWidget(const Widget &widget) {
     default:
         break;
     }
+    // The simulator draws its widgets from textured bitmaps and leaves that state behind.
+    leaveUserInterfaceState();
 }
 
 } // namespace xphost::internal

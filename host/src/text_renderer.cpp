@@ -1,7 +1,8 @@
 // Text rendering. Glyphs are rendered once by FreeType (anti-aliased, hinted so advances fall on
 // whole pixels) and kept as one small alpha texture each, made on first use in the screen's
 // context. The pen moves by whole pixels and glyph quads sit on whole pixels, so text is crisp
-// and every frame draws it identically.
+// and every frame draws it identically. Text sets every state it depends on (texturing,
+// blending, texture environment) itself, whatever was drawn before it.
 //
 // The font files come from the fonts-dejavu-core package. When they are missing the first use
 // reports one host error and text is left out of the picture. Textures live as long as the

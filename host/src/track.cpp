@@ -12,7 +12,8 @@
 // - Slider: no buttons; the same thumb and pages.
 // - Progress: no buttons and no thumb; the down page is the filled part.
 // Drawing covers the rectangle with all its edges: buttons with arrows, the page area and the
-// thumb, all brighter when lit.
+// thumb, all brighter when lit. It sets the plain state it draws in and leaves the state the
+// simulator's textured UI drawing leaves (texturing on with a texture bound, blending on).
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -89,9 +90,7 @@ WIDGET_API void XPDrawTrack(int inX1, int inY1, int inX2, int inY2, int inMin, i
     const bool lit = inLit != 0;
     const int left = std::min(inX1, inX2), right = std::max(inX1, inX2);
     const int bottom = std::min(inY1, inY2), top = std::max(inY1, inY2);
-    glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    applyPlainState();
     fillRect(left, top, right, bottom, shade(0.16f, false));
     outlineRect(left, top, right, bottom, shade(0.38f, false));
     // Each part spans [start, start + size] along the track, its far edge shared with the next.
@@ -122,5 +121,5 @@ WIDGET_API void XPDrawTrack(int inX1, int inY1, int inX2, int inY2, int inMin, i
     });
     at += m.thumb + m.upPage;
     part(at, m.upButton, button(m.vertical ? ArrowDirection::Up : ArrowDirection::Right));
-    glPopAttrib();
+    leaveUserInterfaceState();
 }

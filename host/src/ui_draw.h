@@ -23,9 +23,26 @@ void setFrameOpen(bool open);
 // True inside a frame; otherwise reports a host error naming `caller` and returns false.
 bool requireFrame(const char *caller);
 
-// Texturing, blending, depth, lighting, fog and alpha test off; the state a widget's draw starts
-// from.
-void applyPlain2DState();
+// What XPLMSetGraphicsState sets; the blend function is always source alpha over. The default is
+// the plain state: everything off.
+struct GraphicsState {
+    bool fog = false;
+    int textureUnits = 0; // one or more enables 2-D texturing on the first unit
+    bool lighting = false;
+    bool alphaTesting = false;
+    bool alphaBlending = false;
+    bool depthTesting = false;
+    bool depthWriting = false;
+};
+void applyGraphicsState(const GraphicsState &state);
+// The plain state: what the host's own drawing of standard widgets and tracks sets for itself.
+void applyPlainState();
+// What the simulator's textured UI drawing leaves behind (the dark box, tracks): texturing on
+// with the host's user-interface texture bound, blending on.
+void leaveUserInterfaceState();
+// The state every frame starts from: leaveUserInterfaceState plus an odd, see-through colour, so
+// a plug-in that relies on an inherited state draws visibly wrong.
+void applyFrameStartState();
 
 void fillRect(int left, int top, int right, int bottom, Colour colour);
 // A one-pixel outline along the rectangle's edges.

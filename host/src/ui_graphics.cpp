@@ -5,11 +5,16 @@
 // - XPLMSetGraphicsState may be called at any time (the simulator's context always exists); it
 //   changes the current context's state if there is one and is otherwise a no-op. Only the first
 //   texture unit is switched: a count of one or more enables 2-D texturing on it.
-// - Every widget's paint starts from the plain 2-D state (see applyPlain2DState), so a custom
-//   widget that sets its state once, at creation, finds it each frame whatever the host drew
-//   before it.
+// - Nothing resets the state before a widget's paint. Each frame starts from a hostile state
+//   (see applyFrameStartState): texturing on with the host's user-interface texture bound,
+//   blending on, an odd colour. A plug-in's draw finds whatever was left before it, and only its
+//   own XPLMSetGraphicsState calls (and its own raw GL) change that during its draw, apart from
+//   the host's drawing calls below, which leave the state the simulator's UI drawing leaves.
 // - XPLMDrawTranslucentDarkBox blends black at 70 % opacity over the rectangle, edges included,
-//   and leaves the state as it found it. Calling it outside a frame is a host error.
+//   and then leaves texturing on with the user-interface texture bound and blending on, as the
+//   simulator's textured UI drawing does. Calling it outside a frame is a host error.
+// - The user-interface texture is one texel of a muted blue at half opacity, so anything drawn
+//   untextured-looking while it is bound comes out visibly tinted and see-through.
 #if defined(_WIN32)
 // gl.h needs the calling-convention macros of windows.h.
 #include <windows.h>
@@ -29,6 +34,21 @@ bool gFrameOpen = false;
 
 void vertex(int x, int y) { glVertex2i(x, y); }
 
+// Made in the one context the host keeps for the life of the process.
+GLuint userInterfaceTexture() {
+    static GLuint texture = 0;
+    if (texture != 0) return texture;
+    const GLubyte texel[4] = {90, 130, 200, 128};
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    // No mipmaps: with the default minifying filter the texture would be incomplete and
+    // texturing would silently do nothing.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    return texture;
+}
+
 } // namespace
 
 bool frameOpen() { return gFrameOpen; }
@@ -41,19 +61,37 @@ bool requireFrame(const char *caller) {
     return false;
 }
 
-void applyPlain2DState() {
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glDepthMask(GL_FALSE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
-    glDisable(GL_ALPHA_TEST);
+void applyGraphicsState(const GraphicsState &state) {
+    auto toggle = [](GLenum capability, bool on) {
+        on ? glEnable(capability) : glDisable(capability);
+    };
+    toggle(GL_FOG, state.fog);
+    toggle(GL_TEXTURE_2D, state.textureUnits > 0);
+    toggle(GL_LIGHTING, state.lighting);
+    toggle(GL_ALPHA_TEST, state.alphaTesting);
+    toggle(GL_BLEND, state.alphaBlending);
+    toggle(GL_DEPTH_TEST, state.depthTesting);
+    glDepthMask(state.depthWriting ? GL_TRUE : GL_FALSE);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+void applyPlainState() { applyGraphicsState(GraphicsState{}); }
+
+void leaveUserInterfaceState() {
+    GraphicsState state;
+    state.textureUnits = 1;
+    state.alphaBlending = true;
+    applyGraphicsState(state);
+    glBindTexture(GL_TEXTURE_2D, userInterfaceTexture());
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+void applyFrameStartState() {
+    leaveUserInterfaceState();
     glDisable(GL_CULL_FACE);
     glDisable(GL_SCISSOR_TEST);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glLineWidth(1.0f);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glColor4f(0.9f, 0.3f, 0.6f, 0.4f);
 }
 
 void fillRect(int left, int top, int right, int bottom, Colour colour) {
@@ -119,26 +157,25 @@ void fillArrow(int left, int top, int right, int bottom, ArrowDirection directio
 XPLM_API void XPLMSetGraphicsState(int inEnableFog, int inNumberTexUnits, int inEnableLighting,
                                    int inEnableAlphaTesting, int inEnableAlphaBlending,
                                    int inEnableDepthTesting, int inEnableDepthWriting) {
-    if (!xphost::internal::graphicsContextCurrent()) return;
-    auto toggle = [](GLenum capability, int on) {
-        on ? glEnable(capability) : glDisable(capability);
-    };
-    toggle(GL_FOG, inEnableFog);
-    toggle(GL_TEXTURE_2D, inNumberTexUnits > 0);
-    toggle(GL_LIGHTING, inEnableLighting);
-    toggle(GL_ALPHA_TEST, inEnableAlphaTesting);
-    toggle(GL_BLEND, inEnableAlphaBlending);
-    toggle(GL_DEPTH_TEST, inEnableDepthTesting);
-    glDepthMask(inEnableDepthWriting ? GL_TRUE : GL_FALSE);
+    using namespace xphost::internal;
+    if (!graphicsContextCurrent()) return;
+    GraphicsState state;
+    state.fog = inEnableFog != 0;
+    state.textureUnits = inNumberTexUnits;
+    state.lighting = inEnableLighting != 0;
+    state.alphaTesting = inEnableAlphaTesting != 0;
+    state.alphaBlending = inEnableAlphaBlending != 0;
+    state.depthTesting = inEnableDepthTesting != 0;
+    state.depthWriting = inEnableDepthWriting != 0;
+    applyGraphicsState(state);
 }
 
 XPLM_API void XPLMDrawTranslucentDarkBox(int inLeft, int inTop, int inRight, int inBottom) {
     using namespace xphost::internal;
     if (!requireFrame("XPLMDrawTranslucentDarkBox")) return;
-    glPushAttrib(GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_ENABLE_BIT);
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    GraphicsState blended;
+    blended.alphaBlending = true;
+    applyGraphicsState(blended);
     fillRect(inLeft, inTop, inRight, inBottom, Colour{0.0f, 0.0f, 0.0f, 0.7f});
-    glPopAttrib();
+    leaveUserInterfaceState();
 }

@@ -7,6 +7,7 @@
 #include "config/config_apply.h"
 #include "config/config_scan.h"
 #include "core/app_state.h"
+#include "core/file_access.h"
 
 namespace {
 constexpr std::size_t kNoteSize = 256;
@@ -52,12 +53,12 @@ const char *parseResultText(ConfigParseResult result) {
     }
     return "";
 }
-// parseConfigFile that also tells whether a NoFile result comes from a file that failed while it
-// was read (already reported in the log) rather than from one that could not be opened.
-ConfigParseResult parseReportingReadFailure(AppState &state, const char *path, bool &readFailed) {
+// parseConfigFile that also tells why a NoFile result came: the file could not be opened
+// (problem says why), or it failed while it was read (already reported in the log).
+ConfigParseResult parseReportingReadFailure(AppState &state, const char *path, bool &readFailed,
+                                            FileProblem &problem) {
     readFailed = false;
-    if (path == nullptr) return ConfigParseResult::NoFile;
-    std::FILE *file = std::fopen(path, "r");
+    std::FILE *file = openFileForReading(path, &problem);
     if (file == nullptr) return ConfigParseResult::NoFile;
 
     std::memset(state.ConfigEntryTable, 0, sizeof state.ConfigEntryTable);
@@ -85,13 +86,14 @@ ConfigParseResult parseReportingReadFailure(AppState &state, const char *path, b
 
 ConfigParseResult parseConfigFile(AppState &state, const char *path) {
     bool readFailed = false;
-    return parseReportingReadFailure(state, path, readFailed);
+    FileProblem problem;
+    return parseReportingReadFailure(state, path, readFailed, problem);
 }
 
 bool loadConfigFile(AppState &state) {
     XPLMDebugString("Plotwright - parsing setup file\n");
     // The field may lack its NUL if something overran it; never read past its end.
-    char path[kConfigTextSize] = {};
+    char path[sizeof state.SettingsPath + 1] = {};
     const void *end = std::memchr(state.SettingsPath, '\0', sizeof state.SettingsPath);
     const std::size_t length =
         end != nullptr
@@ -100,11 +102,22 @@ bool loadConfigFile(AppState &state) {
     std::memcpy(path, state.SettingsPath, length);
 
     bool readFailed = false;
-    const ConfigParseResult result = parseReportingReadFailure(state, path, readFailed);
+    FileProblem problem;
+    ConfigParseResult result = ConfigParseResult::NoFile;
+    if (path[0] == '\0') {
+        // The start left the path empty: the simulator's folder is too deep for it.
+        setFileProblem(problem, FileFailure::PathTooLong, 0);
+    } else {
+        result = parseReportingReadFailure(state, path, readFailed, problem);
+    }
     switch (result) {
     case ConfigParseResult::NoFile:
-        // A file that failed part way has been reported already; it was found.
-        if (!readFailed) XPLMDebugString("Plotwright - No Plotwright.ini file found.\n");
+        // Only a file that is not there is "not found"; one that is there but cannot be read,
+        // or failed part way, is reported as such.
+        if (problem.Failure == FileFailure::NotFound)
+            XPLMDebugString("Plotwright - No Plotwright.ini file found.\n");
+        else if (!readFailed)
+            logFileProblem("read", path[0] != '\0' ? path : "Plotwright.ini", problem);
         XPLMDebugString("Plotwright - Will Use Default Settings.\n");
         return false;
     case ConfigParseResult::Ok:

@@ -3,13 +3,13 @@
 #include <cstdio>
 
 #include "core/app_state.h"
+#include "core/file_access.h"
+#include "core/number_format.h"
 #include "core/plugin_paths.h"
 
 namespace {
 const char kNewSettingsFileName[] = "PlotwrightNew.ini";
 
-// Room for the longest system path a host may report and the plug-in folder below it.
-constexpr std::size_t kPathSize = 4096;
 // The longest line is a Name line with a 254-character name: 263 characters with its end.
 constexpr std::size_t kLineSize = 512;
 
@@ -20,28 +20,29 @@ struct ChannelLineFormats {
     const char *Index;
 };
 const ChannelLineFormats kChannelLines[kChannelCount] = {
-    {"Name1 = %s\n", "Scaling1 = %f\n", "Index1 = %d\n"},
-    {"Name2 = %s\n", "Scaling2 = %f\n", "Index2 = %d\n"},
-    {"Name3 = %s\n", "Scaling3 = %f\n", "Index3 = %d\n"},
-    {"Name4 = %s\n", "Scaling4 = %f\n", "Index4 = %d\n"},
-    {"Name5 = %s\n", "Scaling5 = %f\n", "Index5 = %d\n"},
-    {"Name6 = %s\n", "Scaling6 = %f\n", "Index6 = %d\n"},
-    {"Name7 = %s\n", "Scaling7 = %f\n", "Index7 = %d\n"},
-    {"Name8 = %s\n", "Scaling8 = %f\n", "Index8 = %d\n"},
+    {"Name1 = %s\n", "Scaling1 = %s\n", "Index1 = %d\n"},
+    {"Name2 = %s\n", "Scaling2 = %s\n", "Index2 = %d\n"},
+    {"Name3 = %s\n", "Scaling3 = %s\n", "Index3 = %d\n"},
+    {"Name4 = %s\n", "Scaling4 = %s\n", "Index4 = %d\n"},
+    {"Name5 = %s\n", "Scaling5 = %s\n", "Index5 = %d\n"},
+    {"Name6 = %s\n", "Scaling6 = %s\n", "Index6 = %d\n"},
+    {"Name7 = %s\n", "Scaling7 = %s\n", "Index7 = %d\n"},
+    {"Name8 = %s\n", "Scaling8 = %s\n", "Index8 = %d\n"},
 };
 
+// The new settings go to a temporary file first (text mode: the platform's line ends) and
+// replace an earlier PlotwrightNew.ini only once complete.
 class SettingsFile {
 public:
-    // Text mode said outright, so that line ends are the platform's even where a program has
-    // made binary the default mode.
-    explicit SettingsFile(const char *path) : file_(std::fopen(path, "wt")) {}
-    ~SettingsFile() {
-        if (file_ != nullptr) std::fclose(file_);
-    }
-    SettingsFile(const SettingsFile &) = delete;
-    SettingsFile &operator=(const SettingsFile &) = delete;
+    explicit SettingsFile(const char *path) : file_(path) {}
 
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return file_.isOpen(); }
+    FileProblem problem() const {
+        FileProblem problem = file_.problem();
+        if (failed_ && problem.Failure == FileFailure::None)
+            setFileProblem(problem, FileFailure::WriteFailed, 0);
+        return problem;
+    }
 
     // Writes a line formatted into line (kLineSize bytes), with the length snprintf reported.
     void write(const char *line, int formattedLength) {
@@ -51,19 +52,17 @@ public:
         }
         std::size_t size = static_cast<std::size_t>(formattedLength);
         if (size > kLineSize - 1) size = kLineSize - 1;
-        if (std::fwrite(line, 1, size, file_) != size) failed_ = true;
+        file_.write(line, size);
     }
 
-    // Flushes and closes; false when any write failed (a full disk, a vanished device).
+    // True when the whole file now stands under its name.
     bool close() {
-        const bool writeFailed = failed_ || std::ferror(file_) != 0;
-        const bool closeFailed = std::fclose(file_) != 0;
-        file_ = nullptr;
-        return !writeFailed && !closeFailed;
+        if (failed_) return false; // the writer's destructor removes the partial file
+        return file_.commit();
     }
 
 private:
-    std::FILE *file_;
+    ReplacingFileWriter file_;
     bool failed_ = false;
 };
 
@@ -77,8 +76,10 @@ void writeDataSet(SettingsFile &file, const AppState &state, int set) {
         char name[kTextSize];
         std::snprintf(name, sizeof name, "%.*s", kTextSize - 1, state.Name[set][channel]);
         file.write(line, std::snprintf(line, sizeof line, formats.Name, name));
-        file.write(line, std::snprintf(line, sizeof line, formats.Scaling,
-                                       static_cast<double>(state.Scaling[set][channel])));
+        // "%f" of the factor, as the "C" locale prints it whatever locale the process has.
+        char scaling[kMaxFixedFloatChars + 1];
+        *writeFixedFloat(scaling, state.Scaling[set][channel]) = '\0';
+        file.write(line, std::snprintf(line, sizeof line, formats.Scaling, scaling));
         file.write(line, std::snprintf(line, sizeof line, formats.Index,
                                        static_cast<int>(state.Index[set][channel])));
     }
@@ -87,11 +88,19 @@ void writeDataSet(SettingsFile &file, const AppState &state, int set) {
 } // namespace
 
 bool writeConfigFile(const AppState &state) {
-    char path[kPathSize];
-    if (!buildPluginFilePath(path, sizeof path, kNewSettingsFileName)) return false;
+    char path[kMaxPathBytes];
+    if (!buildPluginFilePath(path, sizeof path, kNewSettingsFileName)) {
+        FileProblem tooLong;
+        setFileProblem(tooLong, FileFailure::PathTooLong, 0);
+        logFileProblem("write", kNewSettingsFileName, tooLong);
+        return false;
+    }
 
     SettingsFile file(path);
-    if (!file.isOpen()) return false;
+    if (!file.isOpen()) {
+        logFileProblem("write", path, file.problem());
+        return false;
+    }
     char line[kLineSize];
     file.write(line, std::snprintf(line, sizeof line, "[CONFIG]\n"));
     file.write(line, std::snprintf(line, sizeof line, "FullSizeWindow = %d\n",
@@ -99,5 +108,7 @@ bool writeConfigFile(const AppState &state) {
     file.write(line, std::snprintf(line, sizeof line, "\n"));
     for (int set = 0; set < kSetCount; ++set)
         writeDataSet(file, state, set);
-    return file.close();
+    if (file.close()) return true;
+    logFileProblem("write", path, file.problem());
+    return false;
 }

@@ -8,6 +8,7 @@
 #include "XPLMMenus.h"
 #include "XPWidgetDefs.h"
 #include "config/config_entry.h"
+#include "core/file_access.h"
 
 constexpr int kSetCount = 3;
 constexpr int kChannelCount = 8;
@@ -31,7 +32,8 @@ struct AppState {
     int32_t Play;
     int32_t Rewind;
     int32_t CurrentSet;
-    char SettingsPath[kTextSize];
+    // Empty when the simulator's folder is too deep for the path to fit kMaxPathBytes.
+    char SettingsPath[kMaxPathBytes];
 
     // Graph window.
     XPWidgetID GraphWindowWidget;

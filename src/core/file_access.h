@@ -28,24 +28,28 @@ constexpr std::size_t kPartialFileSuffixLength = sizeof kPartialFileSuffix - 1;
 
 enum class FileFailure {
     None,
-    NotFound,     // the file (or a folder on its path) does not exist
-    NotRegular,   // a folder, FIFO, device or socket stands under the name
-    AccessDenied, // permissions, a read-only file or one locked by another program
-    PathTooLong,  // beyond kMaxPathBytes, or beyond what the system takes
-    BadName,      // not valid UTF-8 where the system needs UTF-16
-    WriteFailed,  // a write, flush or close failed: a full disk, a vanished device
-    ReplaceFailed,// the finished file could not take the target's place
+    NotFound,      // the file (or a folder on its path) does not exist
+    NotRegular,    // a folder, FIFO, device or socket stands under the name
+    AccessDenied,  // permissions, a read-only file or one locked by another program
+    PathTooLong,   // beyond kMaxPathBytes, or beyond what the system takes
+    BadName,       // not valid UTF-8 where the system needs UTF-16
+    WriteFailed,   // a write, flush or close failed: a full disk, a vanished device
+    ReplaceFailed, // the finished file could not take the target's place
     Other,
 };
 
 struct FileProblem {
     FileFailure Failure = FileFailure::None;
-    int SystemError = 0; // errno, or GetLastError on Windows; 0 when there is none
+    // The system's own words for it, when it gave any ("No space left on device").
+    char Detail[96] = {};
 };
 
-// A short reason for the log, e.g. "it does not exist" or "No space left on device".
-// Never null; the text lives until the next call.
-const char *describeFileProblem(const FileProblem &problem);
+// Records a failure with the system's text for errno (POSIX and the C runtime) in problem.
+void setFileProblem(FileProblem &problem, FileFailure failure, int errorNumber);
+
+// One short reason for the log, e.g. "it does not exist" or "writing it failed (No space left
+// on device)", into out (always terminated). Returns out.
+const char *describeFileProblem(const FileProblem &problem, char *out, std::size_t outSize);
 
 // Logs one line: "Plotwright - Could not <action> <path>: <reason>.\n". Control bytes and
 // invalid UTF-8 in the path are escaped so that they cannot garble the simulator's log.
@@ -76,7 +80,6 @@ public:
     const FileProblem &problem() const { return problem_; }
 
 private:
-    void fail(FileFailure failure, int systemError);
     void abandon();
 
     std::FILE *file_ = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 // Numbers read back from text that a user typed, into a window's field or the settings file.
-// Both roads read alike, so a factor means the same wherever it was written.
+// Both roads read alike, so a factor means the same wherever it was written. Both read as in
+// the "C" locale whatever locale the process has: the point is always the decimal point.
 
 #include <cstdint>
 

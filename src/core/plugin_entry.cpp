@@ -5,7 +5,6 @@
 
 #include "XPLMPlugin.h"
 #include "XPLMProcessing.h"
-#include "XPLMUtilities.h"
 #include "XPWidgets.h"
 #include "config/config_reader.h"
 #include "core/app_state.h"
@@ -22,10 +21,9 @@ constexpr float kFirstTickSeconds = 0.1f;
 const char kSettingsFileName[] = "Plotwright.ini";
 const char kVersionText[] = "v1.40";
 
+// A folder too deep for the path leaves it empty; the settings reader logs why.
 void buildSettingsPath(AppState &state) {
-    if (!buildPluginFilePath(state.SettingsPath, sizeof state.SettingsPath, kSettingsFileName))
-        XPLMDebugString("Plotwright - The path of Plotwright.ini is too long for the plug-in; "
-                        "the file is not read.\n");
+    buildPluginFilePath(state.SettingsPath, sizeof state.SettingsPath, kSettingsFileName);
 }
 
 void startSequence(AppState &state, char *outName, char *outSignature, char *outDescription) {

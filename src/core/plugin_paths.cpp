@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "XPLMUtilities.h"
+#include "core/file_access.h"
 
 namespace {
 // The host writes at least 512 bytes; leave generous room for long install folders.
@@ -20,7 +21,8 @@ bool buildPluginFilePath(char *out, std::size_t outSize, const char *fileName) {
     if (separator == nullptr) separator = "/";
     const int written = std::snprintf(out, outSize, "%sResources%splugins%sPlotwright%s%s",
                                       systemPath, separator, separator, separator, fileName);
-    if (written < 0 || static_cast<std::size_t>(written) >= outSize) {
+    if (written < 0 || static_cast<std::size_t>(written) >= outSize ||
+        static_cast<std::size_t>(written) + kPartialFileSuffixLength >= kMaxPathBytes) {
         out[0] = '\0';
         return false;
     }

@@ -5,5 +5,7 @@
 #include <cstddef>
 
 // Writes "<simulator folder>Resources<sep>plugins<sep>Plotwright<sep><fileName>" into out.
-// Returns false, leaving out as an empty text, when the whole path does not fit outSize bytes.
+// Returns false, leaving out as an empty text, when the whole path does not fit outSize bytes or
+// is beyond the one path limit of every file the plug-in touches (kMaxPathBytes, with room for
+// the temporary name a replaced file is written under).
 bool buildPluginFilePath(char *out, std::size_t outSize, const char *fileName);

@@ -1,27 +1,19 @@
 // Export of one data set to its CSV file. The export runs on the simulator's thread and
 // freezes it while it runs, so rows are formatted without printf into one large chunk that is
-// written whole.
+// written whole. The file replaces the previous export only once it is complete: a full disk
+// leaves the last good export in place and says so in the log.
 
-#include <cstdio>
-#include <memory>
-
+#include "core/file_access.h"
 #include "core/plugin_paths.h"
 #include "graph/csv_format.h"
 #include "graph/sample_store.h"
 
 namespace {
 
-// The platform's path length, terminator included.
-constexpr std::size_t kExportPathSize = 260;
 // Written to the file whenever less than one row's room is left.
 constexpr std::size_t kChunkSize = 16 * 1024;
 static_assert(kChunkSize > 2 * kMaxCsvRowChars, "a chunk must hold at least two rows");
 static_assert(kCsvRowValues == SampleStore::kChannels, "a row holds one value per channel");
-
-struct FileCloser {
-    void operator()(std::FILE *file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 } // namespace
 
@@ -30,13 +22,19 @@ void SampleStore::exportSetCsv(int set) const {
 
     char fileName[] = "Plotwright1.csv";
     fileName[10] = static_cast<char>('1' + set);
-    char path[kExportPathSize];
-    // A simulator folder too long for the path is treated as a file that cannot be opened.
-    if (!buildPluginFilePath(path, sizeof path, fileName)) return;
+    char path[kMaxPathBytes];
+    if (!buildPluginFilePath(path, sizeof path, fileName)) {
+        FileProblem tooLong;
+        setFileProblem(tooLong, FileFailure::PathTooLong, 0);
+        logFileProblem("write", fileName, tooLong);
+        return;
+    }
 
-    // Text mode: the platform's own line ends.
-    const File file(std::fopen(path, "wt"));
-    if (!file) return;
+    ReplacingFileWriter file(path);
+    if (!file.isOpen()) {
+        logFileProblem("write", path, file.problem());
+        return;
+    }
 
     const Series(&channels)[kChannels] = series_[set];
     const std::size_t count = channels[0].size_;
@@ -55,11 +53,11 @@ void SampleStore::exportSetCsv(int set) const {
             }
             end = writeCsvRow(end, row);
             if (static_cast<std::size_t>(chunk + kChunkSize - end) < kMaxCsvRowChars) {
-                // Write errors are ignored: the file is closed in any case.
-                std::fwrite(chunk, 1, static_cast<std::size_t>(end - chunk), file.get());
+                file.write(chunk, static_cast<std::size_t>(end - chunk));
                 end = chunk;
             }
         }
     }
-    if (end != chunk) std::fwrite(chunk, 1, static_cast<std::size_t>(end - chunk), file.get());
+    if (end != chunk) file.write(chunk, static_cast<std::size_t>(end - chunk));
+    if (!file.commit()) logFileProblem("write", path, file.problem());
 }

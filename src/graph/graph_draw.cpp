@@ -46,26 +46,30 @@ void drawGrid(const GraphView &view) {
 }
 
 // The samples [first, end) of one channel, one per column from the left edge. A value that is
-// not a number breaks the line there rather than handing the driver a NaN vertex.
+// not a number breaks the line there rather than handing the driver a NaN vertex. A strip is
+// opened only at its first finite vertex: an empty glBegin/glEnd pair makes Mesa drop every
+// later line strip of the frame, which would blank the whole graph.
 void drawSeries(const GraphView &view, const SampleStore::Series &series, std::size_t first,
                 std::size_t end, float scale, float middle) {
     const float bottom = static_cast<float>(view.Bottom);
     const float top = static_cast<float>(view.Top);
-    glBegin(GL_LINE_STRIP);
+    bool stripOpen = false;
     float x = static_cast<float>(view.Left);
     for (std::size_t j = first; j < end; ++j, x += 1.0f) {
         const float v = series[j];
         float y = v * scale + middle;
         if (std::isnan(y)) {
-            glEnd();
-            glBegin(GL_LINE_STRIP);
+            if (stripOpen) glEnd();
+            stripOpen = false;
             continue;
         }
         if (y < bottom) y = bottom;
         if (y > top) y = top;
+        if (!stripOpen) glBegin(GL_LINE_STRIP);
+        stripOpen = true;
         glVertex2f(x, y);
     }
-    glEnd();
+    if (stripOpen) glEnd();
 }
 
 void drawChannels(const GraphView &view) {
@@ -96,6 +100,9 @@ void drawChannels(const GraphView &view) {
 
 void handleGraphDraw(const GraphView &view) {
     XPLMDrawTranslucentDarkBox(view.Left, view.Top, view.Right, view.Bottom);
+    // The simulator hands a draw whatever state the drawing before it left, and the dark box
+    // itself leaves texturing and blending on: the plain lines below need the plain state.
+    XPLMSetGraphicsState(0, 0, 0, 0, 0, 0, 0);
     fillBlack(view);
     drawGrid(view);
     drawChannels(view);

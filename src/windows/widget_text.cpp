@@ -24,7 +24,7 @@ NumberText formatInt(int value) {
 
 NumberText formatFloat(float value) {
     NumberText number;
-    std::snprintf(number.Text, sizeof number.Text, "%f", static_cast<double>(value));
+    *writeFixedFloat(number.Text, value) = '\0';
     return number;
 }
 

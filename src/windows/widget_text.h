@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "XPWidgetDefs.h"
+#include "core/number_format.h"
 
 // Reads the widget's text into out (outSize bytes) and always terminates it. The widget library
 // copies with strncpy semantics and leaves a text that fills the buffer unterminated; this
@@ -17,12 +18,12 @@ template <int N> bool readWidgetText(XPWidgetID widget, char (&out)[N]) {
 }
 
 // A number as text, in a buffer of its own that needs no allocation.
-constexpr int kNumberTextSize = 64; // the largest float printed with "%f" takes 46 bytes
+constexpr int kNumberTextSize = static_cast<int>(kMaxFixedFloatChars) + 1;
 struct NumberText {
     char Text[kNumberTextSize];
 };
 NumberText formatInt(int value);     // "%d"
-NumberText formatFloat(float value); // "%f", the float widened to double
+NumberText formatFloat(float value); // "%f" of the float widened to double, in the "C" locale
 
 // Makes value, formatted "%d", the widget's text.
 void setWidgetInt(XPWidgetID widget, int value);

@@ -15,11 +15,17 @@ std::string makeTempFolder(const std::string &hint) {
     if (info != nullptr) name += std::string("-") + info->test_suite_name() + "-" + info->name();
     for (char &c : name)
         if (c == '/' || c == ' ') c = '_';
-    const std::filesystem::path folder = std::filesystem::path(PLOTWRIGHT_TEST_OUTPUT_DIR) /
-                                         (name + "-" + std::to_string(++counter));
+    // Users install the simulator below folders with blanks and letters beyond ASCII; every
+    // test's install does the same, so no path handling can assume plain names.
+    // The names are UTF-8: u8path, since a plain path reads narrow text in Windows' ANSI code
+    // page.
+    const std::filesystem::path folder =
+        std::filesystem::u8path(PLOTWRIGHT_TEST_OUTPUT_DIR) /
+        std::filesystem::u8path("X-Plane 12 Simula\u00e7\u00e3o") /
+        std::filesystem::u8path(name + "-" + std::to_string(++counter));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
-    return folder.string() + "/";
+    return folder.u8string() + "/";
 }
 
 std::string readFile(const std::string &path) {

@@ -8,7 +8,8 @@
 
 namespace plotwright_test {
 
-// A new, empty folder under the build's test-output folder, unique per test.
+// A new, empty folder under the build's test-output folder, unique per test, below a folder
+// whose name holds blanks and non-ASCII letters (in UTF-8).
 std::string makeTempFolder(const std::string &hint);
 
 // Paths are UTF-8, as the plug-in API's.

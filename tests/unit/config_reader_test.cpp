@@ -1,4 +1,8 @@
 // Reading Plotwright.ini: line kinds, blanks, the walk, the results and their log lines.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cfloat>
 #include <climits>
 #include <cstdlib>
@@ -9,6 +13,7 @@
 
 #include "config/config_apply.h"
 #include "config_test_fixture.h"
+#include "support/file_faults.h"
 
 namespace {
 using namespace std::string_literals;
@@ -267,15 +272,49 @@ TEST_F(ConfigTest, MissingOrUnreadableFileKeepsTheDefaults) {
     EXPECT_FALSE(loadConfigFile(*state_));
     EXPECT_EQ(xphost::logText(), kLogStart + noFileLog);
 
-    // A folder where the file should be opens here and then fails to read.
+    // Something that is there but is no file to read is named as such, on every platform;
+    // a FIFO with no writer is refused at once rather than waited on for good.
+    alarm(60);
+    for (const char *kind : {"folder", "fifo"}) {
+        xphost::resetHost(root_);
+        std::filesystem::remove(settingsPath_);
+        if (std::string(kind) == "folder")
+            std::filesystem::create_directory(settingsPath_);
+        else
+            ASSERT_EQ(mkfifo(settingsPath_.c_str(), 0600), 0);
+        EXPECT_FALSE(loadConfigFile(*state_));
+        EXPECT_EQ(xphost::logText(), kLogStart + "Plotwright - Could not read " + settingsPath_ +
+                                         ": it is not a regular file.\n"
+                                         "Plotwright - Will Use Default Settings.\n")
+            << kind;
+    }
+    alarm(0);
+    EXPECT_EQ(state_->Index[0][0], 9);
+
+    // A file the plug-in may not read is not "not found": the log says why.
+    std::filesystem::remove(settingsPath_);
+    writeFile(settingsPath_, "[CONFIG]\nFullSizeWindow = 0\n");
+    chmod(settingsPath_.c_str(), 0);
     xphost::resetHost(root_);
-    std::filesystem::create_directory(settingsPath_);
+    writeFile(xphost::logPath(), "");
+    chmod(xphost::logPath().c_str(), 0666);
+    const int status =
+        plotwright_test::runUnprivileged([this] { return loadConfigFile(*state_) ? 1 : 0; });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(xphost::logText(), kLogStart + "Plotwright - Could not read " + settingsPath_ +
+                                     ": access was denied (" + std::strerror(EACCES) +
+                                     ").\nPlotwright - Will Use Default Settings.\n");
+}
+
+TEST_F(ConfigTest, APathBeyondTheLimitIsSaidToBeTooLong) {
+    // The start leaves the path empty when the simulator's folder is too deep for it.
+    state_->SettingsPath[0] = '\0';
     EXPECT_FALSE(loadConfigFile(*state_));
     EXPECT_EQ(xphost::logText(), kLogStart +
-                                     "Plotwright - Reading Plotwright.ini failed before its end; "
-                                     "none of its settings are used.\n"
-                                     "Plotwright - Will Use Default Settings.\n");
-    EXPECT_EQ(state_->Index[0][0], 9);
+                                     "Plotwright - Could not read Plotwright.ini: its path is "
+                                     "too long (the limit is " +
+                                     std::to_string(kMaxPathBytes - 1) +
+                                     " bytes).\nPlotwright - Will Use Default Settings.\n");
 }
 
 TEST_F(ConfigTest, SettingsPathIsReadOnlyWithinItsField) {
@@ -315,9 +354,11 @@ TEST_F(ConfigTest, KeyLinesBeyondTheTableAreIgnoredAndReported) {
 TEST_F(ConfigTest, EndlessOrHugeFileStopsAtTheSizeLimit) {
     const std::string note = "Plotwright - Plotwright.ini is longer than 1048576 characters; the "
                              "rest of the file is ignored.\n";
+    // An endless device is no settings file at all, and is not read.
     std::filesystem::create_symlink("/dev/zero", settingsPath_);
     loadConfigFile(*state_);
-    EXPECT_NE(xphost::logText().find(note), std::string::npos) << xphost::logText();
+    EXPECT_NE(xphost::logText().find("it is not a regular file"), std::string::npos)
+        << xphost::logText();
 
     std::filesystem::remove(settingsPath_);
     xphost::resetHost(root_);

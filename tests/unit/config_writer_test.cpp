@@ -1,11 +1,13 @@
 // Writing PlotwrightNew.ini, and reading a written file back.
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "config/config_writer.h"
 #include "config_test_fixture.h"
+#include "support/file_faults.h"
 
 namespace {
 using plotwright_test::ConfigTest;
@@ -77,19 +79,34 @@ TEST_F(ConfigWriterTest, NameFillingItsWholeFieldIsWrittenWithoutOverrun) {
     EXPECT_NE(readFile(newPath()).find(textFileBytes(line)), std::string::npos);
 }
 
-TEST_F(ConfigWriterTest, FileThatCannotBeCreatedOrWrittenGivesFalse) {
-    std::filesystem::create_directory(newPath());
-    EXPECT_FALSE(writeConfigFile(*state_));
-    std::filesystem::remove(newPath());
+TEST_F(ConfigWriterTest, AFailedWriteKeepsTheEarlierFileAndSaysWhy) {
+    const std::string failed = "Plotwright - Could not write " + newPath() + ": ";
+    ASSERT_TRUE(writeConfigFile(*state_));
+    const std::string good = readFile(newPath());
 
+    // A full disk part-way through: the earlier file stays whole, nothing is left behind.
+    state_->FullSizeWindow = 0;
+    plotwright_test::withFileSizeLimit(512, [this] { EXPECT_FALSE(writeConfigFile(*state_)); });
+    EXPECT_EQ(readFile(newPath()), good);
+    EXPECT_FALSE(plotwright_test::fileExists(newPath() + kPartialFileSuffix));
+    EXPECT_EQ(xphost::logText(), failed + "writing it failed (" + std::strerror(EFBIG) + ").\n");
+
+    // A device or folder under the name is neither written to nor replaced.
+    std::filesystem::remove(newPath());
     std::filesystem::create_symlink("/dev/full", newPath());
-    EXPECT_FALSE(writeConfigFile(*state_)); // a full disk is not a success
-    std::filesystem::remove(newPath());
+    xphost::resetHost(root_);
+    EXPECT_FALSE(writeConfigFile(*state_));
+    EXPECT_EQ(xphost::logText(), failed + "it is not a regular file.\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(newPath()));
 
+    std::filesystem::remove(newPath());
+    std::filesystem::remove_all(pluginDir_);
+    xphost::resetHost(root_);
     std::filesystem::remove_all(pluginDir_);
     EXPECT_FALSE(writeConfigFile(*state_));
     EXPECT_FALSE(std::filesystem::exists(newPath()));
-    EXPECT_EQ(xphost::logText(), "");
+    EXPECT_EQ(xphost::logText(),
+              failed + "it or its folder does not exist (" + std::strerror(ENOENT) + ").\n");
 }
 
 TEST_F(ConfigWriterTest, WrittenFileReadsBackTheSame) {

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -14,8 +18,10 @@
 #include <random>
 #include <string>
 
+#include "core/file_access.h"
 #include "graph/csv_format.h"
 #include "graph/sample_store.h"
+#include "support/file_faults.h"
 #include "support/host_fixture.h"
 #include "xphost/host.h"
 
@@ -245,62 +251,49 @@ TEST_F(CsvExport, AnEmptySetGivesAZeroByteFileAndASecondExportReplacesTheFirst) 
                                                      "5.000000, 5.000000, 5.000000, 5.000000\n"));
 }
 
-TEST_F(CsvExport, AFolderThatCannotBeWrittenExportsNothingSilently) {
-    // A file where the plug-in's folder should be: no file below it can be opened, even for
-    // a test run with every permission.
+TEST_F(CsvExport, AFailedExportKeepsTheLastGoodFileAndSaysWhy) {
+    alarm(60); // a FIFO that blocked the export would hang here
+    const float values[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    for (int i = 0; i < 300; ++i)
+        store_->appendSample(0, values);
+    store_->exportSetCsv(0);
+    const std::string good = readFile(exportPath(0));
+    ASSERT_EQ(good.size(), 300 * 79u);
+
+    // A full disk part-way through.
+    store_->appendSample(0, values);
+    plotwright_test::withFileSizeLimit(8192, [this] { store_->exportSetCsv(0); });
+    EXPECT_EQ(readFile(exportPath(0)), good);
+    EXPECT_FALSE(fileExists(exportPath(0) + kPartialFileSuffix));
+    EXPECT_EQ(xphost::logText(), "Plotwright - Could not write " + exportPath(0) +
+                                     ": writing it failed (" + std::strerror(EFBIG) + ").\n");
+
+    // A FIFO under the export's name is refused at once and left alone.
+    ASSERT_EQ(mkfifo(exportPath(1).c_str(), 0600), 0);
+    store_->appendSample(1, values);
+    store_->exportSetCsv(1);
+    EXPECT_NE(xphost::logText().find(exportPath(1) + ": it is not a regular file.\n"),
+              std::string::npos);
+    alarm(0);
+
+    // No folder to write into: nothing is written, the sample stays.
     std::filesystem::remove_all(pluginDir_);
     writeFile(root_ + "Resources/plugins/Plotwright", "not a folder");
-    const float values[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    store_->appendSample(0, values);
     store_->exportSetCsv(0);
     EXPECT_EQ(readFile(root_ + "Resources/plugins/Plotwright"), "not a folder");
-    EXPECT_EQ(store_->sampleCount(0), 1u);
+    EXPECT_EQ(store_->sampleCount(0), 301u);
 }
 
-// The export path is built in a buffer of the platform's path length (260 bytes with the
-// terminator). A longer simulator folder must not overflow it: the export then writes nothing,
-// as for a file that cannot be opened.
-class CsvExportLongFolder : public CsvExport {
-protected:
-    // A simulator folder of exactly `length` characters, trailing separator included.
-    std::string makeRootOfLength(std::size_t length) {
-        const std::string base = root_ + "deep/";
-        EXPECT_LT(base.size() + 2, length) << "the test folder is already too long";
-        // Folder names of at most 100 characters, within every file system's limit.
-        std::string root = base;
-        while (root.size() < length) {
-            const std::size_t left = length - root.size();
-            const std::size_t name = left - 1 > 100 ? 50 : left - 1;
-            root += std::string(name, 'x') + "/";
-        }
-        EXPECT_EQ(root.size(), length);
-        return root;
-    }
-    // "Resources/plugins/Plotwright/Plotwright1.csv" below the simulator folder.
-    static constexpr std::size_t kPathBelowRoot = 44;
-};
-
-TEST_F(CsvExportLongFolder, APathOfExactly259CharactersIsWritten) {
-    const std::string root = makeRootOfLength(259 - kPathBelowRoot);
+// A deep install folder: every path up to the one limit of the plug-in's files is written.
+TEST_F(CsvExport, ADeepInstallFolderIsWritten) {
+    std::string root = root_ + "deep/";
+    while (root.size() < 450)
+        root += std::string(60, 'x') + "/";
     xphost::resetHost(root);
     const float values[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     store_->appendSample(0, values);
     store_->exportSetCsv(0);
-    const std::string path = xphost::pluginFolder() + "Plotwright1.csv";
-    ASSERT_EQ(path.size(), 259u);
-    EXPECT_EQ(readFile(path).substr(0, 9), "1.000000,");
-}
-
-TEST_F(CsvExportLongFolder, ALongerPathExportsNothing) {
-    for (std::size_t length : {260 - kPathBelowRoot, std::size_t{400}}) {
-        const std::string root = makeRootOfLength(length);
-        xphost::resetHost(root);
-        const float values[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-        store_->appendSample(0, values);
-        store_->exportSetCsv(0);
-        EXPECT_FALSE(fileExists(xphost::pluginFolder() + "Plotwright1.csv")) << length;
-        EXPECT_TRUE(std::filesystem::is_empty(xphost::pluginFolder())) << length;
-    }
+    EXPECT_EQ(readFile(xphost::pluginFolder() + "Plotwright1.csv").substr(0, 9), "1.000000,");
 }
 
 } // namespace

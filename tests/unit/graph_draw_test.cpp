@@ -201,6 +201,23 @@ TEST_F(GraphWindowingTest, NoColumnReadsPastTheShownSetsLastSample) {
     EXPECT_TRUE(empty(image, 650));
 }
 
+// Closing and reopening the strip at a NaN in the first column would leave an empty
+// glBegin/glEnd pair; Mesa then drops every later line strip of the frame.
+TEST_F(GraphWindowingTest, ANotANumberInTheFirstColumnLeavesTheOtherChannelsDrawn) {
+    makeGraph(true);
+    enableOnly(0, {0, 1, 2});
+    record(0, 100, [](int j, int c) {
+        if (c == 0) return j == 0 ? NAN : 55.0f;
+        return c == 1 ? -55.0f : 105.0f;
+    });
+    const xphost::Image image = capture();
+    EXPECT_TRUE(showsEarly(image, 50)) << describe(at(image, 50, middle() + 55));
+    EXPECT_TRUE(near(at(image, 50, middle() - 55), kChannelRgb[1]))
+        << describe(at(image, 50, middle() - 55));
+    EXPECT_TRUE(near(at(image, 50, middle() + 105), kChannelRgb[2]))
+        << describe(at(image, 50, middle() + 105));
+}
+
 TEST_F(GraphWindowingTest, ANotANumberSampleBreaksTheLine) {
     makeGraph(true);
     enableOnly(0, {0});

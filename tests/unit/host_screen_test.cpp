@@ -23,12 +23,10 @@ using plotwright_test::HostTest;
 void (*gDrawAction)(XPWidgetID) = nullptr;
 
 int drawingWidget(XPWidgetMessage message, XPWidgetID widget, intptr_t, intptr_t) {
-    if (message == xpMsg_Create) {
-        // Like the graph widget: the state is set once, at creation, outside any frame.
-        XPLMSetGraphicsState(0, 0, 0, 0, 0, 0, 0);
-        return 1;
-    }
+    if (message == xpMsg_Create) return 1;
     if (message != xpMsg_Draw) return 0;
+    // As a plug-in must: a draw inherits whatever state was left before it.
+    XPLMSetGraphicsState(0, 0, 0, 0, 0, 0, 0);
     if (gDrawAction != nullptr) gDrawAction(widget);
     return 1;
 }
@@ -120,7 +118,15 @@ TEST_F(ScreenTest, DarkBoxDarkensItsRectangleEdgesIncluded) {
         glVertex2i(300, 300);
         glEnd();
         XPLMDrawTranslucentDarkBox(320, 380, 380, 320);
-        // The dark box leaves the state as it found it: this stays opaque white.
+        // As the simulator's, the dark box leaves texturing (with a texture bound) and blending
+        // on; only the plug-in's own state call makes the next line opaque white again.
+        EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+        EXPECT_TRUE(glIsEnabled(GL_BLEND));
+        GLint texture = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+        EXPECT_NE(texture, 0);
+        XPLMSetGraphicsState(0, 0, 0, 0, 0, 0, 0);
+        glColor3f(1.0f, 1.0f, 1.0f);
         glBegin(GL_LINES);
         glVertex2i(300, 390);
         glVertex2i(399, 390);
@@ -136,26 +142,46 @@ TEST_F(ScreenTest, DarkBoxDarkensItsRectangleEdgesIncluded) {
     EXPECT_TRUE(isRgb(screen.at(350, 390), 255, 255, 255));
 }
 
-TEST_F(ScreenTest, CustomWidgetsDrawFromThePlain2DStateAfterTheHostsText) {
+int gHostileChecks = 0;
+
+// Sets its state once, at creation, as a careless plug-in would.
+int stateCheckingWidget(XPWidgetMessage message, XPWidgetID, intptr_t, intptr_t) {
+    if (message == xpMsg_Create) {
+        XPLMSetGraphicsState(0, 0, 0, 0, 0, 0, 0);
+        return 1;
+    }
+    if (message != xpMsg_Draw) return 0;
+    // The frame starts hostile, and the window and caption drawn before leave what the
+    // simulator's textured UI drawing leaves.
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    GLint texture = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+    EXPECT_NE(texture, 0);
+    XPLMSetGraphicsState(0, 0, 0, 0, 0, 0, 0);
+    for (GLenum capability :
+         {GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST, GL_LIGHTING, GL_FOG, GL_ALPHA_TEST})
+        EXPECT_FALSE(glIsEnabled(capability)) << capability;
+    ++gHostileChecks;
+    // Left behind on purpose: the host's widgets drawn after this must not inherit it.
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
+    return 1;
+}
+
+TEST_F(ScreenTest, CustomWidgetsInheritAHostileStateAndTheHostsWidgetsSetTheirOwn) {
     XPWidgetID window = XPCreateWidget(100, 500, 500, 100, 1, "Text drawn before", 1, nullptr,
                                        xpWidgetClass_MainWindow);
     XPCreateWidget(110, 470, 300, 450, 1, "Caption text", 0, window, xpWidgetClass_Caption);
-    XPCreateCustomWidget(110, 440, 490, 110, 1, "", 0, window, drawingWidget);
-    static int checks;
-    checks = 0;
-    gDrawAction = [](XPWidgetID) {
-        const GLenum switches[] = {GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST,
-                                   GL_LIGHTING,   GL_FOG,   GL_ALPHA_TEST};
-        for (GLenum capability : switches)
-            EXPECT_FALSE(glIsEnabled(capability)) << capability;
-        ++checks;
-        // Left behind on purpose; the next frame must not inherit it.
-        glEnable(GL_BLEND);
-        glEnable(GL_TEXTURE_2D);
-    };
+    XPCreateCustomWidget(110, 440, 490, 300, 1, "", 0, window, stateCheckingWidget);
+    XPWidgetID button = XPCreateWidget(110, 290, 200, 260, 1, "", 0, window, xpWidgetClass_Button);
+    gHostileChecks = 0;
     xphost::drawFrame();
-    xphost::drawFrame();
-    EXPECT_EQ(checks, 2);
+    const xphost::Image picture = xphost::captureWindow(button);
+    EXPECT_EQ(gHostileChecks, 2);
+    // The button drawn after the widget's leftovers still shows its light face.
+    EXPECT_TRUE(isRgb(picture.at(45, 15), 242, 245, 247, 3)) << int(picture.at(45, 15)[0]);
 }
 
 TEST_F(ScreenTest, GlErrorsInADrawAndDrawingOutsideAFrameAreHostErrors) {
@@ -284,6 +310,7 @@ int sampleGraph(XPWidgetMessage message, XPWidgetID widget, intptr_t, intptr_t) 
     int left = 0, top = 0, right = 0, bottom = 0;
     XPGetWidgetGeometry(widget, &left, &top, &right, &bottom);
     XPLMDrawTranslucentDarkBox(left, top, right, bottom);
+    XPLMSetGraphicsState(0, 0, 0, 0, 0, 0, 0);
     glColor3f(0.0f, 0.0f, 0.0f);
     glBegin(GL_POLYGON);
     glVertex2i(left, top);

@@ -25,10 +25,21 @@ int screenHeight();
 bool ensureGraphics(std::string *error = nullptr);
 
 // Clears the screen to the desktop colour and draws every visible root widget, back to front,
-// with its children. Each widget's paint starts from the plain 2-D state (no texturing,
-// blending, depth, lighting, fog or alpha test) and the screen projection. GL errors raised
-// while a widget draws, a glBegin it leaves open, and GL errors raised between frames are host
-// errors.
+// with its children. Each widget's paint starts from the screen projection and from whatever
+// graphics state the drawing before it left, as in the simulator; the host never tidies it.
+// What the host guarantees about that state:
+// - A frame starts hostile: texturing on with a texture bound, blending on, an odd see-through
+//   colour. Depth, lighting, fog and alpha test are off.
+// - During a plug-in's draw the state changes only through the plug-in's own calls:
+//   XPLMSetGraphicsState (fog, texture units, lighting, alpha test, blending, depth test, depth
+//   writes; the blend function is always source alpha over) and raw GL. The host's drawing calls
+//   XPLMDrawTranslucentDarkBox and XPDrawTrack set what they need and then leave texturing on
+//   with a texture bound and blending on, as the simulator's UI drawing does.
+// - The host's own drawing of standard widgets, text and tracks sets the state it needs itself,
+//   so it looks the same whatever a plug-in left behind; a standard widget, like the dark box
+//   and the track, leaves texturing on with a texture bound and blending on.
+// GL errors raised while a widget draws, a glBegin it leaves open, and GL errors raised between
+// frames are host errors.
 void drawFrame();
 
 // RGBA pixels; row 0 is the top row of the picture.

@@ -1,0 +1,87 @@
+// The portable half of file access: the path limit, and writing beside the target before
+// replacing it. The platform files do the opening.
+#include "core/file_access.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "core/file_platform.h"
+
+namespace {
+bool fitsWithSuffix(const char *path, std::size_t suffixLength, std::size_t &length) {
+    length = path != nullptr ? std::strlen(path) : 0;
+    return length + suffixLength < kMaxPathBytes;
+}
+} // namespace
+
+std::FILE *openFileForReading(const char *path, FileProblem *problem) {
+    FileProblem local;
+    FileProblem &result = problem != nullptr ? *problem : local;
+    result = FileProblem{};
+    std::size_t length = 0;
+    if (!fitsWithSuffix(path, 0, length)) {
+        setFileProblem(result, FileFailure::PathTooLong, 0);
+        return nullptr;
+    }
+    if (length == 0) {
+        setFileProblem(result, FileFailure::NotFound, 0);
+        return nullptr;
+    }
+    return file_platform::openRegularForReading(path, result);
+}
+
+ReplacingFileWriter::ReplacingFileWriter(const char *targetPath) {
+    std::size_t length = 0;
+    // The temporary name must fit the same limit as every other path.
+    if (!fitsWithSuffix(targetPath, kPartialFileSuffixLength, length)) {
+        setFileProblem(problem_, FileFailure::PathTooLong, 0);
+        return;
+    }
+    if (length == 0) {
+        setFileProblem(problem_, FileFailure::NotFound, 0);
+        return;
+    }
+    file_platform::resolveTarget(targetPath, target_, sizeof target_ - kPartialFileSuffixLength);
+    length = std::strlen(target_);
+    std::memcpy(partial_, target_, length);
+    std::memcpy(partial_ + length, kPartialFileSuffix, sizeof kPartialFileSuffix);
+    if (!file_platform::checkReplaceable(target_, problem_)) return;
+    file_ = file_platform::createForWriting(partial_, target_, problem_);
+}
+
+ReplacingFileWriter::~ReplacingFileWriter() {
+    if (file_ != nullptr) abandon();
+}
+
+void ReplacingFileWriter::write(const void *data, std::size_t size) {
+    if (file_ == nullptr || problem_.Failure != FileFailure::None || size == 0) return;
+    errno = 0;
+    if (std::fwrite(data, 1, size, file_) != size) {
+        setFileProblem(problem_, FileFailure::WriteFailed, errno);
+    }
+}
+
+bool ReplacingFileWriter::commit() {
+    if (file_ == nullptr) return false;
+    if (problem_.Failure == FileFailure::None) {
+        errno = 0;
+        if (std::fflush(file_) != 0 || std::ferror(file_) != 0)
+            setFileProblem(problem_, FileFailure::WriteFailed, errno);
+    }
+    errno = 0;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!closed && problem_.Failure == FileFailure::None)
+        setFileProblem(problem_, FileFailure::WriteFailed, errno);
+    if (problem_.Failure == FileFailure::None &&
+        file_platform::replace(partial_, target_, problem_))
+        return true;
+    file_platform::removeFile(partial_);
+    return false;
+}
+
+void ReplacingFileWriter::abandon() {
+    std::fclose(file_);
+    file_ = nullptr;
+    file_platform::removeFile(partial_);
+}

@@ -1,0 +1,216 @@
+// Files on Windows. The simulator hands out UTF-8 paths, while fopen reads its argument in the
+// ANSI code page: every path is converted to UTF-16 and opened with the wide functions, so an
+// install below a folder such as "D:\Simulação\X-Plane 12" keeps its settings and exports. Long
+// absolute paths take the extended-length form, which lifts the 260-character limit.
+#ifdef _WIN32
+
+#include "core/windows_header.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+
+#include "core/file_platform.h"
+
+namespace file_platform {
+namespace {
+// Room for the longest UTF-8 path as UTF-16 (never more units than bytes) and the prefix.
+constexpr int kWidePathUnits = static_cast<int>(kMaxPathBytes) + 8;
+
+struct WidePath {
+    wchar_t Text[kWidePathUnits];
+};
+
+FileFailure failureOfError(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+        return FileFailure::NotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+        return FileFailure::AccessDenied;
+    case ERROR_FILENAME_EXCED_RANGE:
+        return FileFailure::PathTooLong;
+    case ERROR_INVALID_NAME:
+        return FileFailure::BadName;
+    default:
+        return FileFailure::Other;
+    }
+}
+
+void setWindowsProblem(FileProblem &problem, FileFailure failure, DWORD error) {
+    problem.Failure = failure;
+    const char *words = nullptr;
+    switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        words = "another program has it open";
+        break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        words = "the disk is full";
+        break;
+    case ERROR_ACCESS_DENIED:
+        words = "access denied";
+        break;
+    case ERROR_WRITE_PROTECT:
+        words = "the disk is write-protected";
+        break;
+    default:
+        break;
+    }
+    if (words != nullptr)
+        std::snprintf(problem.Detail, sizeof problem.Detail, "%s", words);
+    else
+        std::snprintf(problem.Detail, sizeof problem.Detail, "Windows error %lu",
+                      static_cast<unsigned long>(error));
+}
+
+bool fail(FileProblem &problem, FileFailure failure, DWORD error) {
+    setWindowsProblem(problem, failure, error);
+    return false;
+}
+
+std::FILE *refuse(FileProblem &problem, FileFailure failure, DWORD error) {
+    setWindowsProblem(problem, failure, error);
+    return nullptr;
+}
+
+bool isDriveAbsolute(const char *path) {
+    const char letter = path[0];
+    return ((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')) &&
+           path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+}
+
+// UTF-8 to UTF-16. A long absolute path gets the "\\?\" prefix, which wants backslashes only.
+bool widen(const char *path, WidePath &wide, FileProblem &problem) {
+    const bool extended = isDriveAbsolute(path) && std::strlen(path) >= MAX_PATH - 12;
+    wchar_t *out = wide.Text;
+    int room = kWidePathUnits;
+    if (extended) {
+        std::wcscpy(out, L"\\\\?\\");
+        out += 4;
+        room -= 4;
+    }
+    const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, out, room);
+    if (units == 0) {
+        setFileProblem(problem, FileFailure::BadName, 0);
+        return false;
+    }
+    if (extended) {
+        for (wchar_t *c = out; *c != L'\0'; ++c)
+            if (*c == L'/') *c = L'\\';
+    }
+    return true;
+}
+
+std::FILE *streamOf(HANDLE handle, int flags, const char *mode, FileProblem &problem) {
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+    if (descriptor == -1) {
+        CloseHandle(handle);
+        setFileProblem(problem, FileFailure::Other, errno);
+        return nullptr;
+    }
+    std::FILE *file = _fdopen(descriptor, mode);
+    if (file == nullptr) {
+        setFileProblem(problem, FileFailure::Other, errno);
+        _close(descriptor);
+    }
+    return file;
+}
+} // namespace
+
+std::FILE *openRegularForReading(const char *path, FileProblem &problem) {
+    WidePath wide;
+    if (!widen(path, wide, problem)) return nullptr;
+    const DWORD attributes = GetFileAttributesW(wide.Text);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return refuse(problem, failureOfError(error), error);
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return refuse(problem, FileFailure::NotRegular, ERROR_DIRECTORY);
+    const HANDLE handle =
+        CreateFileW(wide.Text, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return refuse(problem, failureOfError(error), error);
+    }
+    // Pipes and character devices answer to file names too; only disk files are read.
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        return refuse(problem, FileFailure::NotRegular, ERROR_BAD_FILE_TYPE);
+    }
+    return streamOf(handle, _O_RDONLY | _O_TEXT, "rt", problem);
+}
+
+void resolveTarget(const char *target, char *out, std::size_t outSize) {
+    std::snprintf(out, outSize, "%s", target);
+}
+
+bool checkReplaceable(const char *target, FileProblem &problem) {
+    WidePath wide;
+    if (!widen(target, wide, problem)) return false;
+    const DWORD attributes = GetFileAttributesW(wide.Text);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return fail(problem, FileFailure::NotRegular, ERROR_DIRECTORY);
+    // A file the user made read-only is not overwritten, as an fopen for writing would refuse.
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return fail(problem, FileFailure::AccessDenied, ERROR_ACCESS_DENIED);
+    return true;
+}
+
+std::FILE *createForWriting(const char *path, const char *target, FileProblem &problem) {
+    (void)target; // new files take the folder's permissions, as the replaced one had
+    WidePath wide;
+    if (!widen(path, wide, problem)) return nullptr;
+    auto create = [&wide] {
+        return CreateFileW(wide.Text, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    HANDLE handle = create();
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
+        // A leftover of a write that never finished; it holds nothing anyone wants.
+        DeleteFileW(wide.Text);
+        handle = create();
+    }
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return refuse(problem, failureOfError(error), error);
+    }
+    std::FILE *file = streamOf(handle, _O_WRONLY | _O_TEXT, "wt", problem);
+    if (file == nullptr) DeleteFileW(wide.Text);
+    return file;
+}
+
+bool replace(const char *from, const char *to, FileProblem &problem) {
+    WidePath wideFrom;
+    WidePath wideTo;
+    if (!widen(from, wideFrom, problem) || !widen(to, wideTo, problem)) return false;
+    if (!MoveFileExW(wideFrom.Text, wideTo.Text,
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
+        return fail(problem, FileFailure::ReplaceFailed, error);
+    }
+    return true;
+}
+
+void removeFile(const char *path) {
+    WidePath wide;
+    FileProblem ignored;
+    if (widen(path, wide, ignored)) DeleteFileW(wide.Text);
+}
+
+} // namespace file_platform
+
+#endif

@@ -1,0 +1,66 @@
+// Why a file could not be read or written, in words for the simulator's log.
+#include <cstdio>
+#include <cstring>
+
+#include "XPLMUtilities.h"
+#include "core/file_access.h"
+#include "core/log_text.h"
+
+void setFileProblem(FileProblem &problem, FileFailure failure, int errorNumber) {
+    problem.Failure = failure;
+    problem.Detail[0] = '\0';
+    if (errorNumber != 0)
+        std::snprintf(problem.Detail, sizeof problem.Detail, "%s", std::strerror(errorNumber));
+}
+
+const char *describeFileProblem(const FileProblem &problem, char *out, std::size_t outSize) {
+    if (out == nullptr || outSize == 0) return out;
+    const char *reason = "the system refused it";
+    switch (problem.Failure) {
+    case FileFailure::None:
+        reason = "no failure";
+        break;
+    case FileFailure::NotFound:
+        reason = "it or its folder does not exist";
+        break;
+    case FileFailure::NotRegular:
+        reason = "it is not a regular file";
+        break;
+    case FileFailure::AccessDenied:
+        reason = "access was denied";
+        break;
+    case FileFailure::PathTooLong:
+        reason = "its path is too long";
+        break;
+    case FileFailure::BadName:
+        reason = "its path is not valid UTF-8";
+        break;
+    case FileFailure::WriteFailed:
+        reason = "writing it failed";
+        break;
+    case FileFailure::ReplaceFailed:
+        reason = "the new file could not replace the old one";
+        break;
+    case FileFailure::Other:
+        break;
+    }
+    if (problem.Failure == FileFailure::PathTooLong && problem.Detail[0] == '\0')
+        std::snprintf(out, outSize, "%s (the limit is %zu bytes)", reason, kMaxPathBytes - 1);
+    else if (problem.Detail[0] != '\0')
+        std::snprintf(out, outSize, "%s (%s)", reason, problem.Detail);
+    else
+        std::snprintf(out, outSize, "%s", reason);
+    return out;
+}
+
+void logFileProblem(const char *action, const char *path, const FileProblem &problem) {
+    // Each byte of the path may become four in the log.
+    char shownPath[4 * kMaxPathBytes];
+    escapeLogText(path, shownPath, sizeof shownPath);
+    char reason[192];
+    describeFileProblem(problem, reason, sizeof reason);
+    char message[sizeof shownPath + sizeof reason + 64];
+    std::snprintf(message, sizeof message, "Plotwright - Could not %s %s: %s.\n", action, shownPath,
+                  reason);
+    XPLMDebugString(message);
+}

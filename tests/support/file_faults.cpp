@@ -1,0 +1,36 @@
+#include "support/file_faults.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+
+namespace plotwright_test {
+
+void withFileSizeLimit(long bytes, const std::function<void()> &body) {
+    struct rlimit original;
+    getrlimit(RLIMIT_FSIZE, &original);
+    struct rlimit limited = original;
+    limited.rlim_cur = static_cast<rlim_t>(bytes);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limited);
+    body();
+    setrlimit(RLIMIT_FSIZE, &original);
+    std::signal(SIGXFSZ, previousHandler);
+}
+
+int runUnprivileged(const std::function<int()> &body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(125);
+        _exit(body());
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+} // namespace plotwright_test
