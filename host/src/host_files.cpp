@@ -18,12 +18,22 @@ std::wstring wide(const std::string &utf8) {
                         text.data(), length);
     return text;
 }
+
+// A long absolute path takes the extended-length form ("\\?\C:\..."), which has no
+// 260-character limit and wants backslashes only.
+std::wstring widePath(const std::string &utf8Path) {
+    if (utf8Path.size() < 248 || utf8Path.size() < 3 || utf8Path[1] != ':') return wide(utf8Path);
+    std::wstring path = L"\\\\?\\" + wide(utf8Path);
+    for (wchar_t &unit : path)
+        if (unit == L'/') unit = L'\\';
+    return path;
+}
 } // namespace
 
-std::filesystem::path nativePath(const std::string &utf8Path) { return wide(utf8Path); }
+std::filesystem::path nativePath(const std::string &utf8Path) { return widePath(utf8Path); }
 
 std::FILE *openFile(const std::string &utf8Path, const char *mode) {
-    const std::wstring path = wide(utf8Path);
+    const std::wstring path = widePath(utf8Path);
     if (path.empty()) return nullptr;
     return _wfopen(path.c_str(), wide(mode).c_str());
 }

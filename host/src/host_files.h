@@ -10,7 +10,7 @@
 
 namespace xphost::internal {
 
-// The path a UTF-8 name stands for.
+// The path a UTF-8 name stands for (on Windows a long absolute one in the extended-length form).
 std::filesystem::path nativePath(const std::string &utf8Path);
 
 // std::fopen with a UTF-8 name.

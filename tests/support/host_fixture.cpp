@@ -1,5 +1,7 @@
 #include "support/host_fixture.h"
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -7,6 +9,37 @@
 #include "xphost/host.h"
 
 namespace plotwright_test {
+
+namespace {
+// On Windows an absolute path in the extended-length form ("\\?\C:\..."), which has no
+// 260-character limit; deep test installs go beyond it.
+std::filesystem::path extendedPath(const std::string &utf8Path) {
+#if defined(_WIN32)
+    if (utf8Path.size() > 2 && utf8Path[1] == ':') {
+        std::string native = utf8Path;
+        std::replace(native.begin(), native.end(), '/', '\\');
+        std::filesystem::path extended(L"\\\\?\\");
+        extended += std::filesystem::u8path(native);
+        return extended;
+    }
+#endif
+    return std::filesystem::u8path(utf8Path);
+}
+} // namespace
+
+namespace {
+// Under Wine, std::filesystem cannot remove folders deeper than 260 characters that a test
+// left; there each run's folders get a name of their own, so none is ever reused.
+std::string runSuffix() {
+#if defined(_WIN32)
+    static const std::string suffix =
+        "-" + std::to_string(std::chrono::system_clock::now().time_since_epoch().count());
+    return suffix;
+#else
+    return "";
+#endif
+}
+} // namespace
 
 std::string makeTempFolder(const std::string &hint) {
     static int counter = 0;
@@ -22,10 +55,14 @@ std::string makeTempFolder(const std::string &hint) {
     const std::filesystem::path folder =
         std::filesystem::u8path(PLOTWRIGHT_TEST_OUTPUT_DIR) /
         std::filesystem::u8path("X-Plane 12 Simula\u00e7\u00e3o") /
-        std::filesystem::u8path(name + "-" + std::to_string(++counter));
-    std::filesystem::remove_all(folder);
+        std::filesystem::u8path(name + "-" + std::to_string(++counter) + runSuffix());
+    std::filesystem::remove_all(extendedPath(folder.u8string()));
     std::filesystem::create_directories(folder);
     return folder.u8string() + "/";
+}
+
+std::filesystem::path fsPath(const std::string &utf8Path) {
+    return utf8Path.size() >= 248 ? extendedPath(utf8Path) : std::filesystem::u8path(utf8Path);
 }
 
 std::string readFile(const std::string &path) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 namespace plotwright_test {
@@ -12,7 +13,10 @@ namespace plotwright_test {
 // whose name holds blanks and non-ASCII letters (in UTF-8).
 std::string makeTempFolder(const std::string &hint);
 
-// Paths are UTF-8, as the plug-in API's.
+// Paths are UTF-8, as the plug-in API's. The path a UTF-8 name stands for: std::filesystem
+// reads plain narrow text in Windows' ANSI code page.
+std::filesystem::path fsPath(const std::string &utf8Path);
+
 // Reads a whole file; "" when it cannot be read.
 std::string readFile(const std::string &path);
 void writeFile(const std::string &path, const std::string &text);

@@ -2,6 +2,7 @@
 // where it leaves the scroll state.
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 #include "graph/graph_view.h"
@@ -129,7 +130,7 @@ TEST_F(GraphWidgetTest, ExportWritesTheCurrentSetOnceAndKeepsItsSamples) {
     EXPECT_EQ(gSampleStore.sampleCount(1), 1u);
 
     // Nothing re-exports on later writes: a file removed now stays removed.
-    std::remove((pluginDir_ + "Plotwright2.csv").c_str());
+    std::filesystem::remove(plotwright_test::fsPath(pluginDir_ + "Plotwright2.csv"));
     XPSetWidgetProperty(graph_, graphProp_Position, 0);
     EXPECT_FALSE(plotwright_test::fileExists(pluginDir_ + "Plotwright2.csv"));
 

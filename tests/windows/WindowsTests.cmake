@@ -19,6 +19,10 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory("${PLOTWRIGHT_GTEST_SOURCE_DIR}" googletest EXCLUDE_FROM_ALL)
 
+# The tests check the plug-in's numbers against C's printf: mingw's own, which follows the C
+# standard, rather than msvcrt's, which rounds after 17 digits and spells infinities its own way.
+add_compile_definitions(__USE_MINGW_ANSI_STDIO=1)
+
 # These need the screen (no OpenGL context in the Windows host), the Linux binutils or the
 # scenario runner (it reads formulas with muParser, which has no mingw build).
 set(PLOTWRIGHT_LINUX_ONLY_TESTS graph_draw_test host_screen_test setup_scaling_screenshot_test
@@ -51,8 +55,8 @@ set(PLOTWRIGHT_LINUX_TEST_OUTPUT "${PROJECT_SOURCE_DIR}/build/dev/test-output" C
 function(plotwright_add_flight_comparison)
   set(plugin "flight-files/Simulação X-Plane/Resources/plugins/Plotwright")
   add_test(NAME e2e.flight_files_match_linux
-           COMMAND "${CMAKE_COMMAND}" "-DWINDOWS=${PROJECT_BINARY_DIR}/test-output/${plugin}"
-                   "-DLINUX=${PLOTWRIGHT_LINUX_TEST_OUTPUT}/${plugin}"
+           COMMAND "${CMAKE_COMMAND}" "-DWINDOWS_FILES=${PROJECT_BINARY_DIR}/test-output/${plugin}"
+                   "-DLINUX_FILES=${PLOTWRIGHT_LINUX_TEST_OUTPUT}/${plugin}"
                    -P "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/compare_flight_files.cmake")
   set_tests_properties(e2e.flight_files_test PROPERTIES FIXTURES_SETUP flight_files)
   set_tests_properties(e2e.flight_files_match_linux PROPERTIES
