@@ -20,7 +20,7 @@ help:
 	@echo "make package        build/package/Plotwright-v<version>.zip (lin.xpl and win.xpl;"
 	@echo "                    MAC_XPL=/path/to/mac.xpl adds a Mac-built module)"
 	@echo "make bench   run the benchmarks (release build)"
-	@echo "make fuzz    run the settings-file fuzzer for FUZZ_SECONDS (default 60)"
+	@echo "make fuzz    run the settings-file and UI fuzzers for FUZZ_SECONDS (default 60)"
 	@echo "make install XPLANE=/path/to/X-Plane   install the plug-in into a simulator"
 
 deps:
@@ -68,10 +68,14 @@ demo: deps
 bench: release
 	@for b in build/release/bench/*_bench; do echo "== $$b"; "$$b" || exit 1; done
 
+# Both fuzzers side by side for FUZZ_SECONDS: the settings-file fuzzer (clang's libFuzzer) and the
+# UI fuzzer, which needs the headless host and so comes from the sanitized dev build.
 fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz
-	scripts/run-fuzz.sh build/fuzz $(FUZZ_SECONDS)
+	cmake --preset dev
+	cmake --build --preset dev --target plotwright-uifuzz
+	scripts/run-fuzz.sh build/fuzz $(FUZZ_SECONDS) build/dev
 
 # Copies the module and, unless one is there already, the example Plotwright.ini into
 # XPLANE/Resources/plugins/Plotwright.

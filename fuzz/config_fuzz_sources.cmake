@@ -12,6 +12,7 @@ set(PLOTWRIGHT_CONFIG_FUZZ_SOURCES
   "${PROJECT_SOURCE_DIR}/src/core/log_text.cpp"
   "${PROJECT_SOURCE_DIR}/src/core/number_text.cpp"
   "${PROJECT_SOURCE_DIR}/src/core/number_format.cpp"
+  "${PROJECT_SOURCE_DIR}/src/core/log_text.cpp"
   "${PROJECT_SOURCE_DIR}/fuzz/config_fuzz_entry.cpp"
   "${PROJECT_SOURCE_DIR}/fuzz/xplm_stand_ins.cpp")
 

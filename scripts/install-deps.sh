@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
   libpng-dev libfreetype-dev fonts-dejavu-core
-  libmuparser-dev binutils locales
+  libmuparser-dev binutils locales valgrind
   # The Windows module and host, cross-built and tested under Wine.
   g++-mingw-w64-x86-64-posix wine64
 )

@@ -1,9 +1,11 @@
 # The scenario runner's own tests, and every scenario in scenarios/ run as an end-to-end test by
 # the runner of this build (under the dev preset: the sanitized runner and module).
 if(TARGET plotwright-host)
-  if(TARGET runner_parser_test)
-    target_link_libraries(runner_parser_test PRIVATE plotwright_runner)
-  endif()
+  foreach(runner_test IN ITEMS runner_parser_test runner_out_of_memory_test)
+    if(TARGET ${runner_test})
+      target_link_libraries(${runner_test} PRIVATE plotwright_runner)
+    endif()
+  endforeach()
   # Runs the runner program itself, to see its exit status and messages.
   if(TARGET runner_failure_test)
     target_link_libraries(runner_failure_test PRIVATE plotwright_runner)

@@ -223,7 +223,8 @@ XPLM_API XPLMDataRef XPLMFindDataRef(const char *inDataRefName) {
 }
 
 XPLM_API XPLMDataTypeID XPLMGetDataRefTypes(XPLMDataRef inDataRef) {
-    if (inDataRef == nullptr) return xplmType_Unknown; // documented: no type for a null handle
+    // Whether the simulator accepts a null handle here is not documented: a plug-in must not
+    // rely on it, so it is a host error like a null handle anywhere else.
     DataRef *ref = fromHandle(inDataRef, "XPLMGetDataRefTypes");
     return ref == nullptr ? xplmType_Unknown : ref->typeMask;
 }

@@ -1,8 +1,9 @@
 // Pictures to and from PNG files, through libpng's simplified interface (8-bit RGBA, row 0 on
-// top, as in Image).
+// top, as in Image). Running out of memory is a failure with its reason, never an exception.
 #include <png.h>
 
 #include <cstring>
+#include <new>
 
 #include "xphost/screen.h"
 
@@ -14,9 +15,7 @@ bool fail(std::string *error, const std::string &why) {
     return false;
 }
 
-} // namespace
-
-bool writePng(const Image &image, const std::string &path, std::string *error) {
+bool writePngFile(const Image &image, const std::string &path, std::string *error) {
     const std::size_t expected = static_cast<std::size_t>(image.Width) * image.Height * 4;
     if (image.Width <= 0 || image.Height <= 0 || image.Rgba.size() != expected)
         return fail(error, "writePng: the picture is empty or its pixels do not match its size");
@@ -31,7 +30,7 @@ bool writePng(const Image &image, const std::string &path, std::string *error) {
     return true;
 }
 
-bool readPng(const std::string &path, Image *image, std::string *error) {
+bool readPngFile(const std::string &path, Image *image, std::string *error) {
     if (image == nullptr) return fail(error, "readPng: no picture to read into");
     png_image png;
     std::memset(&png, 0, sizeof png);
@@ -49,6 +48,24 @@ bool readPng(const std::string &path, Image *image, std::string *error) {
     image->Height = static_cast<int>(png.height);
     image->Rgba = std::move(pixels);
     return true;
+}
+
+} // namespace
+
+bool writePng(const Image &image, const std::string &path, std::string *error) {
+    try {
+        return writePngFile(image, path, error);
+    } catch (const std::bad_alloc &) {
+        return fail(error, "writePng: out of memory while writing " + path);
+    }
+}
+
+bool readPng(const std::string &path, Image *image, std::string *error) {
+    try {
+        return readPngFile(path, image, error);
+    } catch (const std::bad_alloc &) {
+        return fail(error, "readPng: out of memory while reading " + path);
+    }
 }
 
 } // namespace xphost

@@ -20,6 +20,9 @@
 //   the default screen size and forgets the frame state.
 // - Pictures of rectangles reaching beyond the screen are of the full requested size; the part
 //   off the screen is transparent black.
+// - A picture the process has no memory for is a host error naming its size, and the capture
+//   gives an empty picture: the host goes on, as the simulator goes on when a plug-in's request
+//   cannot be met.
 #include "xphost/screen.h"
 
 #include <EGL/egl.h>
@@ -29,6 +32,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "host_internal.h"
 #include "ui_draw.h"
@@ -375,7 +379,15 @@ Image captureScreen() {
 Image captureRect(const WidgetRect &rect) {
     drawFrame();
     if (!screen().graphics.current()) return {};
-    return readPixels(rect);
+    try {
+        return readPixels(rect);
+    } catch (const std::bad_alloc &) {
+        reportHostError("capture: out of memory for a " +
+                        std::to_string(static_cast<long long>(rect.Right) - rect.Left + 1) + " x " +
+                        std::to_string(static_cast<long long>(rect.Top) - rect.Bottom + 1) +
+                        " picture");
+        return {};
+    }
 }
 
 Image captureWindow(XPWidgetID window) {

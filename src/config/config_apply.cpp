@@ -5,6 +5,7 @@
 
 #include "XPLMUtilities.h"
 #include "core/app_state.h"
+#include "core/log_text.h"
 #include "core/number_text.h"
 
 namespace {
@@ -14,18 +15,35 @@ const char kDataSetSectionPrefix[] = "DATASET";
 const char kInvalidField[] = "is an invalid field";
 const char kInvalidSection[] = "is an invalid section name";
 
-// Section and key are at most 255 characters each; a message is at most 284 with its line end.
-constexpr std::size_t kDetailMessageSize = 2 * kConfigTextSize;
-static_assert(kDetailMessageSize > (kConfigTextSize - 1) + 1 + sizeof kInvalidSection + 1,
+// Section and key are at most 255 bytes each, and each byte escapes to at most four.
+constexpr std::size_t kEscapedNameSize = escapedLogTextSize(kConfigTextSize - 1);
+constexpr std::size_t kDetailMessageSize = kEscapedNameSize + 64;
+static_assert(kDetailMessageSize > (kEscapedNameSize - 1) + 1 + sizeof kInvalidSection + 1,
               "a detail message must fit whole");
 
 enum class ChannelField { Name, Scaling, Index };
 
 // Every detail line ends with a line end, the one for a bad CONFIG key too: without it the
 // log would glue it and the "Parse Error in" line that follows into one garbled line.
+// The subject comes from the file: control bytes and broken UTF-8 are escaped so that one bad
+// file cannot garble the simulator's log.
 void logDetail(const char *subject, const char *complaint) {
+    char escaped[kEscapedNameSize];
+    escapeLogText(subject, escaped, sizeof escaped);
     char message[kDetailMessageSize];
-    std::snprintf(message, sizeof message, "%s %s\n", subject, complaint);
+    std::snprintf(message, sizeof message, "%s %s\n", escaped, complaint);
+    XPLMDebugString(message);
+}
+
+// An entry without a section name ends the walk; the user has to learn that the rest of the
+// file was not read, or the settings seem to vanish. One line, where the walk stops.
+void logUnreadRest(bool beforeAnyHeader, int ignoredAfter) {
+    char message[192];
+    std::snprintf(message, sizeof message,
+                  "Plotwright - A setting of Plotwright.ini stands %s; it and the %d setting(s) "
+                  "after it are ignored.\n",
+                  beforeAnyHeader ? "before any section header" : "under no section name",
+                  ignoredAfter);
     XPLMDebugString(message);
 }
 
@@ -84,16 +102,16 @@ void applyChannelEntry(AppState &state, int set, int channel, ChannelField field
 }
 } // namespace
 
-int countEntriesInSections(const ConfigEntry *entries, int count) {
-    int end = 0;
-    while (end < count && entries[end].Section[0] != '\0')
-        ++end;
-    return end;
-}
-
-ConfigParseResult applyConfigEntries(AppState &state, const ConfigEntry *entries, int count) {
+ConfigParseResult applyConfigEntries(AppState &state, const ConfigEntry *entries, int count,
+                                     bool firstEntriesBeforeAnyHeader) {
     int cursor = 0;
     while (cursor < count) {
+        if (entries[cursor].Section[0] == '\0') {
+            // Entries before any header are the file's first; after a header the section is
+            // empty only under a header that names none.
+            logUnreadRest(firstEntriesBeforeAnyHeader && cursor == 0, count - cursor - 1);
+            return ConfigParseResult::Ok;
+        }
         while (cursor < count && isSection(entries[cursor], kConfigSection)) {
             if (std::strcmp(entries[cursor].Key, kFullSizeWindowKey) != 0) {
                 logDetail(entries[cursor].Key, kInvalidField);

@@ -8,9 +8,10 @@
 struct AppState;
 
 // Walks entries[0, count) with one forward cursor. On an invalid entry it logs the entry's
-// detail line and returns the matching result; every entry before it stays applied.
-ConfigParseResult applyConfigEntries(AppState &state, const ConfigEntry *entries, int count);
-
-// The number of entries before the first one whose section is empty (at most count): such an
-// entry stands under no named section and marks the end of what is applied.
-int countEntriesInSections(const ConfigEntry *entries, int count);
+// detail line and returns the matching result; every entry before it stays applied. An entry
+// without a section name ends the walk with Ok; one note line, logged there, says that it and
+// the entries after it are ignored, and whether it stood before any section header
+// (firstEntriesBeforeAnyHeader: the file's key lines began before its first header) or under a
+// header that names no section.
+ConfigParseResult applyConfigEntries(AppState &state, const ConfigEntry *entries, int count,
+                                     bool firstEntriesBeforeAnyHeader);

@@ -35,6 +35,22 @@ int readConfigLineCounted(char *buffer, int size, std::FILE *file) {
     return length;
 }
 
+int readFirstConfigLineCounted(char *buffer, int size, std::FILE *file) {
+    static const char kByteOrderMark[] = "\xEF\xBB\xBF";
+    constexpr int kMarkLength = 3;
+    int stored = readConfigLineCounted(buffer, size, file);
+    if (stored < kMarkLength || std::memcmp(buffer, kByteOrderMark, kMarkLength) != 0)
+        return stored;
+    stored -= kMarkLength;
+    std::memmove(buffer, buffer + kMarkLength, static_cast<std::size_t>(stored) + 1);
+    // A line cut at the buffer's end is owed the room the mark took: read on, as far as the
+    // line would have gone without the mark.
+    const bool cut = stored == size - 1 - kMarkLength && stored > 0 && buffer[stored - 1] != '\r' &&
+                     buffer[stored - 1] != '\n';
+    if (cut) stored += readConfigLineCounted(buffer + stored, kMarkLength + 1, file);
+    return stored;
+}
+
 void removeLineEnd(char *text) {
     std::size_t length = std::strlen(text);
     if (length > 0 && text[length - 1] == '\r') text[--length] = '\0';

@@ -9,5 +9,9 @@
 // Returns 0, with an empty buffer, at the end of the file or when size is below 2.
 int readConfigLineCounted(char *buffer, int size, std::FILE *file);
 
+// readConfigLineCounted for the first line of a file: a UTF-8 byte-order mark at its start is
+// dropped, is not counted, and leaves the line its full length of size - 1 characters.
+int readFirstConfigLineCounted(char *buffer, int size, std::FILE *file);
+
 // Removes one CR and then one LF from the end of text, leaving the line without its line end.
 void removeLineEnd(char *text);

@@ -74,13 +74,8 @@ ConfigParseResult parseReportingReadFailure(AppState &state, const char *path, b
         return ConfigParseResult::NoFile;
     }
     logScanNotes(summary);
-
-    const int applicable = countEntriesInSections(state.ConfigEntryTable, summary.StoredEntries);
-    if (applicable < summary.StoredEntries)
-        logNote("Plotwright - A setting of Plotwright.ini stands under no section name; it and "
-                "the %ld setting(s) after it are ignored.\n",
-                summary.StoredEntries - applicable - 1L);
-    return applyConfigEntries(state, state.ConfigEntryTable, applicable);
+    return applyConfigEntries(state, state.ConfigEntryTable, summary.StoredEntries,
+                              summary.KeyLinesBeforeAnyHeader);
 }
 } // namespace
 

@@ -38,8 +38,12 @@ ConfigScanSummary scanConfigStream(std::FILE *file, ConfigEntry *table, int capa
     char line[kConfigTextSize];
     char currentSection[kConfigTextSize] = {};
     long totalStored = 0;
+    bool headerSeen = false;
+    bool firstLine = true;
 
-    while (const int stored = readConfigLineCounted(line, kConfigTextSize, file)) {
+    while (const int stored = firstLine ? readFirstConfigLineCounted(line, kConfigTextSize, file)
+                                        : readConfigLineCounted(line, kConfigTextSize, file)) {
+        firstLine = false;
         // A line cut short by a failing read is not what the user wrote; keep none of it.
         if (std::ferror(file)) break;
         totalStored += stored;
@@ -53,11 +57,13 @@ ConfigScanSummary scanConfigStream(std::FILE *file, ConfigEntry *table, int capa
 
         if (const char *lastBracket = std::strrchr(line, ']')) {
             readSectionHeader(line, lastBracket, currentSection);
+            headerSeen = true;
         } else if (const char *lastEquals = std::strrchr(line, '=')) {
             if (summary.StoredEntries >= capacity) {
                 summary.TableFull = true;
                 break;
             }
+            if (!headerSeen) summary.KeyLinesBeforeAnyHeader = true;
             storeKeyLine(line, lastEquals, currentSection, table[summary.StoredEntries++]);
         }
     }

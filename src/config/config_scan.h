@@ -1,6 +1,7 @@
 #pragma once
 // First phase of reading the settings file: every key line becomes one entry of the table,
-// stored under the section that was current when it was read.
+// stored under the section that was current when it was read. A UTF-8 byte-order mark at the
+// start of the file (Windows editors write one) is skipped.
 
 #include <cstdio>
 
@@ -11,11 +12,12 @@
 constexpr long kMaxSettingsFileBytes = 1L << 20;
 
 struct ConfigScanSummary {
-    int StoredEntries = 0;         // entries stored from the table's first slot on
-    bool TableFull = false;        // a key line found no free slot; reading stopped there
-    bool SizeLimitReached = false; // reading stopped after kMaxSettingsFileBytes
-    bool ReadError = false;        // the file failed before its end
-    long LinesWithNul = 0;         // lines read only up to a NUL character they held
+    int StoredEntries = 0;                // entries stored from the table's first slot on
+    bool TableFull = false;               // a key line found no free slot; reading stopped there
+    bool SizeLimitReached = false;        // reading stopped after kMaxSettingsFileBytes
+    bool ReadError = false;               // the file failed before its end
+    long LinesWithNul = 0;                // lines read only up to a NUL character they held
+    bool KeyLinesBeforeAnyHeader = false; // the first stored entries stand under no header
 };
 
 // Reads the file to its end (or to one of the stops above) and fills table, which has

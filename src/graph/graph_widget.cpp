@@ -41,7 +41,7 @@ GraphView readGraphView(XPWidgetID widget, GraphViewParts parts) {
 
     intptr_t set = view.CurrentSet;
     if (set < view.FirstSet) set = view.FirstSet;
-    if (set > view.SetCount - 1) set = view.SetCount - 1;
+    set = lowerToLastSet(set, view.SetCount);
     // The set range comes from properties anyone can write; the store has three sets and
     // indexes them unchecked.
     if (set < 0) set = 0;
@@ -50,8 +50,9 @@ GraphView readGraphView(XPWidgetID widget, GraphViewParts parts) {
     return view;
 }
 
-int graphWidgetCallback(XPWidgetMessage message, XPWidgetID widget, intptr_t param1,
-                        intptr_t param2) {
+namespace {
+int handleGraphMessage(XPWidgetMessage message, XPWidgetID widget, intptr_t param1,
+                       intptr_t param2) {
     if (XPUSelectIfNeeded(message, widget, param1, param2, 1) != 0) return 1;
     // Every message starts from the properties as they stand now. Reading has no side effects,
     // so the property messages, many per tick while recording, read only what they use.
@@ -80,6 +81,18 @@ int graphWidgetCallback(XPWidgetMessage message, XPWidgetID widget, intptr_t par
         return 1;
     default:
         // xpMsg_Destroy included: the store and the enabled table are program-wide.
+        return 0;
+    }
+}
+} // namespace
+
+int graphWidgetCallback(XPWidgetMessage message, XPWidgetID widget, intptr_t param1,
+                        intptr_t param2) {
+    // An exception (an append that finds no memory) must never unwind into the simulator:
+    // answer as if the message had done nothing, as the plug-in's other callbacks do.
+    try {
+        return handleGraphMessage(message, widget, param1, param2);
+    } catch (...) {
         return 0;
     }
 }

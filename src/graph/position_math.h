@@ -30,3 +30,10 @@ inline int clampToInt(intptr_t value) {
 
 inline intptr_t smallerPosition(intptr_t a, intptr_t b) { return a < b ? a : b; }
 inline intptr_t largerPosition(intptr_t a, intptr_t b) { return a > b ? a : b; }
+
+// set lowered to the last of setCount sets (setCount - 1) when it lies beyond it. setCount is a
+// property anyone can write; for its smallest value setCount - 1 would overflow, and the result
+// saturates there instead.
+inline intptr_t lowerToLastSet(intptr_t set, intptr_t setCount) {
+    return set < setCount ? set : saturatingSubtract(setCount, 1);
+}

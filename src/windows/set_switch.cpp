@@ -6,6 +6,7 @@
 #include "XPWidgets.h"
 #include "core/app_state.h"
 #include "graph/graph_widget.h"
+#include "graph/position_math.h"
 
 void AppState::switchSet(int delta) {
     const intptr_t firstSet = XPGetWidgetProperty(GraphWidget, graphProp_FirstSet, nullptr);
@@ -16,7 +17,7 @@ void AppState::switchSet(int delta) {
         if (set < firstSet) set = firstSet;
     } else if (delta > 0) {
         set += 1;
-        if (set > setCount - 1) set = setCount - 1;
+        set = lowerToLastSet(set, setCount);
     }
     // CurrentSet indexes the data-set arrays: whatever the widget's range says, it stays a set.
     if (set < 0) set = 0;

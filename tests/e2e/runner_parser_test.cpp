@@ -47,6 +47,12 @@ TEST(ScenarioTokens, QuotesKeepBlanksAndCommentsEndTheLine) {
     ASSERT_EQ(tokens.size(), 2u);
     EXPECT_EQ(tokens[1].Text, "a \"b\" \\ c#d");
 
+    // Any byte can be typed, the back key and bytes that are not text among them; a backslash
+    // not followed by two hexadecimal digits stays as written.
+    ASSERT_TRUE(tokenizeLine(R"(type "ab\x08\xFF\x00\x4g\x")", &tokens, &error));
+    ASSERT_EQ(tokens.size(), 2u);
+    EXPECT_EQ(tokens[1].Text, std::string("ab\b\xFF\0\\x4g\\x", 11));
+
     EXPECT_FALSE(tokenizeLine("press \"open", &tokens, &error));
     EXPECT_NE(error.find("closing"), std::string::npos);
     EXPECT_EQ(stripComment("  wait 1 s  # and \"#\" "), "wait 1 s");

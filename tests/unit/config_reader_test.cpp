@@ -179,11 +179,44 @@ TEST_F(ConfigTest, EntriesWithoutSectionNameEndTheWalkAndAreReported) {
     }
 }
 
-TEST_F(ConfigTest, KeyLinesBeforeTheFirstHeaderLeaveTheWholeFileUnapplied) {
-    EXPECT_EQ(parse("Name1 = a\n[CONFIG]\nFullSizeWindow = 0\n[DATASET1]\nName2 = b\n"),
-              ConfigParseResult::Ok);
+TEST_F(ConfigTest, KeyLinesBeforeTheFirstHeaderLeaveTheWholeFileUnappliedAndSaySo) {
+    EXPECT_EQ(load("Name1 = a\n[CONFIG]\nFullSizeWindow = 0\n[DATASET1]\nName2 = b\n"),
+              kLogStart +
+                  "Plotwright - A setting of Plotwright.ini stands before any section header; it "
+                  "and the 2 setting(s) after it are ignored.\n" +
+                  kLogOk);
     EXPECT_EQ(state_->FullSizeWindow, 1);
     EXPECT_STREQ(name(0, 1), "");
+}
+
+// The note about an unnamed section is logged where the walk reaches it: an error before it
+// ends the walk first, and the log tells only that.
+TEST_F(ConfigTest, TheUnnamedSectionNoteComesInFileOrder) {
+    EXPECT_EQ(load("[CONFIG]\nBad = 1\n[]\nName1 = a\n"),
+              kLogStart + "Bad is an invalid field\nParse Error in Config data\n");
+}
+
+TEST_F(ConfigTest, AByteOrderMarkAtTheStartIsSkipped) {
+    const std::string bom = "\xEF\xBB\xBF";
+    EXPECT_EQ(load(bom + "[DATASET1]\r\nName1 = a\r\n"), kLogStart + kLogOk);
+    EXPECT_STREQ(name(0, 0), "a");
+
+    // The mark takes none of the first line's 255 characters; elsewhere it is no mark.
+    const std::string longHeader = "[DATASET2" + std::string(245, ' ') + "]";
+    ASSERT_EQ(longHeader.size(), 255u);
+    state_->resetToDefaults();
+    EXPECT_EQ(parse(bom + longHeader + "\nName1 = b\n"), ConfigParseResult::Ok);
+    EXPECT_STREQ(name(1, 0), "b");
+    EXPECT_EQ(parse("[DATASET1]\n" + bom + "Name1 = c\n"), ConfigParseResult::BadDataSet1Key);
+}
+
+TEST_F(ConfigTest, NamesFromTheFileAreEscapedInTheLog) {
+    EXPECT_EQ(load("[DATASET1]\nName1\t= a\n"),
+              kLogStart + "Name1\\x09 is an invalid field\nParse Error in DataSet1 data\n");
+    xphost::resetHost(root_);
+    EXPECT_EQ(load("[D\xC3\xA9J\xC0\xAF\x1B[2J\\]\nName1 = a\n"),
+              kLogStart + "D\xC3\xA9J\\xC0\\xAF\\x1B[2J\\ is an invalid section name\n"
+                          "Parse Error in Section Name\n");
 }
 
 TEST_F(ConfigTest, BadEntryMidFileKeepsEarlierEntriesAndSkipsLaterOnes) {

@@ -71,6 +71,11 @@ TEST_F(GraphWidgetTest, OutOfRangeSetNumbersAreClampedToTheWidgetsRange) {
     XPSetWidgetProperty(graph_, graphProp_FirstSet, -5);
     appendThroughWidget(graph_, -3, sample);
     EXPECT_EQ(gSampleStore.sampleCount(0), 2u);
+    // The smallest count there is: its last set cannot be computed without overflow.
+    XPSetWidgetProperty(graph_, graphProp_FirstSet, INTPTR_MIN);
+    XPSetWidgetProperty(graph_, graphProp_SetCount, INTPTR_MIN);
+    appendThroughWidget(graph_, 1, sample);
+    EXPECT_EQ(gSampleStore.sampleCount(0), 3u);
 }
 
 TEST_F(GraphWidgetTest, ClearEmptiesOnlyTheCurrentSetAndKeepsOrRemembersThePosition) {

@@ -191,6 +191,11 @@ TEST_F(GraphWindowTest, TheSetSwitchStopsAtBothEndsAndRefreshesEveryBuiltWindow)
     EXPECT_EQ(state_->CurrentSet, 2);
     EXPECT_EQ(prop(graph_, graphProp_CurrentSet), 2);
     EXPECT_EQ(xphost::descriptorOf(state_->SetupNameField[4]), state_->Name[2][4]);
+
+    // A set count at the smallest value there is: no overflow, and still a set.
+    XPSetWidgetProperty(graph_, graphProp_SetCount, INTPTR_MIN);
+    press(state_->GraphNextSetButton);
+    EXPECT_EQ(state_->CurrentSet, 0);
 }
 
 TEST_F(GraphWindowTest, CloseBoxHidesAndTheMenuShowsTheSameWindowAgain) {

@@ -51,7 +51,11 @@ TEST_F(HostTest, ScalarDatarefsReportTheirTypesAndConvert) {
     EXPECT_EQ(XPLMGetDataRefTypes(f), xplmType_Float);
     EXPECT_EQ(XPLMGetDataRefTypes(fd), xplmType_Float | xplmType_Double);
     EXPECT_EQ(XPLMGetDataRefTypes(d), xplmType_Double);
+    // A null handle reports no type, and is a host error: the simulator promises nothing.
     EXPECT_EQ(XPLMGetDataRefTypes(nullptr), xplmType_Unknown);
+    ASSERT_EQ(xphost::hostErrors().size(), 1u);
+    EXPECT_NE(xphost::hostErrors()[0].find("null dataref handle"), std::string::npos);
+    xphost::clearHostErrors();
     EXPECT_EQ(XPLMGetDatai(i), 42);
     EXPECT_EQ(XPLMGetDataf(f), -1.5f);
     EXPECT_EQ(XPLMGetDatad(fd), 1234567.890123);

@@ -52,12 +52,17 @@ bool readNumber(const std::string &text, double *value) {
     return end == trimmed.c_str() + trimmed.size() && errno != ERANGE;
 }
 
+// Read in pieces rather than through a stream-buffer copy, which swallows a failed allocation
+// and would leave a partial text to be judged as the whole file.
 bool readFile(const std::string &path, std::string *text) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    std::ostringstream content;
-    content << in.rdbuf();
-    *text = content.str();
+    std::string content;
+    char piece[65536];
+    while (in.read(piece, sizeof piece) || in.gcount() > 0)
+        content.append(piece, static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) return false;
+    *text = std::move(content);
     return true;
 }
 

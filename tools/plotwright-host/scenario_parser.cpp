@@ -497,9 +497,6 @@ private:
             type.Row = words.takeRow();
             type.Text = words.take("the text to type");
             words.end();
-            for (char c : type.Text)
-                if (static_cast<unsigned char>(c) < 32 || c == 127)
-                    fail("the text to type holds a control character");
             needPlugin(where);
             add(where, line, std::move(type));
         } else if (command == "close") {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <new>
 
 #include "dataref_driver.h"
 #include "expectations.h"
@@ -36,22 +37,39 @@ public:
 
     void execute() {
         if (!prepare()) return;
-        for (const Command &command : scenario_.Commands) {
+        for (std::size_t index = 0; index < scenario_.Commands.size(); ++index) {
+            const Command &command = scenario_.Commands[index];
             if (options_.Verbose)
                 std::fprintf(options_.Progress, "[%8.2f s] %s  %s\n", xphost::simTime(),
                              command.Where.where().c_str(), command.Text.c_str());
             std::string error;
-            const bool ok = std::visit([&](const auto &action) { return perform(action, &error); },
-                                       command.What);
+            const bool ok = performCatching(command, &error);
             ++report_->CommandsRun;
             if (!ok) fail(command.Where, error);
             const bool fatal = !ok && !std::holds_alternative<Expect>(command.What);
             if (checkHost(command.Where) || fatal) break;
+            if (ok && options_.AfterCommand && !options_.AfterCommand(index, &error)) {
+                fail(command.Where, error);
+                break;
+            }
         }
         finish();
     }
 
 private:
+    // Running out of memory anywhere in an action (the host's capture, the picture's file, the
+    // plug-in's callbacks it triggers) ends the run with a host error at the action's line; the
+    // runner itself never aborts on it.
+    bool performCatching(const Command &command, std::string *error) {
+        try {
+            return std::visit([&](const auto &action) { return perform(action, error); },
+                              command.What);
+        } catch (const std::bad_alloc &) {
+            xphost::reportHostError("out of memory while running \"" + command.Text + "\"");
+            return true;
+        }
+    }
+
     bool prepare() {
         std::string error;
         const SourceLine top{scenario_.File, 0};
@@ -102,7 +120,7 @@ private:
         xphost::setFrameHook(nullptr);
         std::string error;
         std::vector<OutputFile> copied = collectPluginFiles(options_.OutDir, &error);
-        if (!error.empty()) report_->Failures.push_back(error);
+        if (!error.empty()) fail(SourceLine{scenario_.File, 0}, error);
         report_->Files.insert(report_->Files.end(), copied.begin(), copied.end());
         report_->SimulatedSeconds = xphost::simTime();
         report_->Succeeded = report_->Failures.empty();

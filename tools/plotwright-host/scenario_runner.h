@@ -3,6 +3,7 @@
 // commands in simulated time, and collects what the run produced.
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct RunOptions {
     int ScreenHeight = 0;
     bool Verbose = false;
     std::FILE *Progress = stdout;
+    // Called after each command that worked and left no host error, with the command's position
+    // in the scenario: a check from outside (the UI fuzzer's model). A false result fails the run
+    // at that command with the reason given in *error.
+    std::function<bool(std::size_t command, std::string *error)> AfterCommand;
 };
 
 struct RunReport {

@@ -4,6 +4,20 @@ namespace plotwright_host {
 namespace {
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// "\xHH" inside quotes, with `pos` just after the backslash: one byte of any value, so a line
+// can carry control characters and bytes that are not text.
+bool isByteEscape(const std::string &line, std::size_t pos) {
+    return pos + 2 < line.size() && line[pos] == 'x' && hexDigit(line[pos + 1]) >= 0 &&
+           hexDigit(line[pos + 2]) >= 0;
+}
+
 // A '#' that opens the line, or stands alone after a blank, starts a comment; "#ff0000" does not.
 bool startsComment(const std::string &line, std::size_t pos) {
     if (line[pos] != '#') return false;
@@ -41,6 +55,10 @@ bool tokenizeLine(const std::string &line, std::vector<Token> *tokens, std::stri
                 const char c = line[pos++];
                 if (c == '\\' && pos < line.size() && (line[pos] == '"' || line[pos] == '\\')) {
                     token.Text.push_back(line[pos++]);
+                } else if (c == '\\' && isByteEscape(line, pos)) {
+                    token.Text.push_back(
+                        static_cast<char>(hexDigit(line[pos + 1]) * 16 + hexDigit(line[pos + 2])));
+                    pos += 3;
                 } else if (c == '"') {
                     closed = true;
                     break;

@@ -1,6 +1,7 @@
 #pragma once
 // Splitting a scenario line into words: blanks separate words, double quotes keep blanks (and
-// leading blanks) inside one word, a backslash escapes a quote or a backslash, and a '#' outside
+// leading blanks) inside one word, a backslash escapes a quote or a backslash, "\xHH" inside
+// quotes is the byte of that hexadecimal value, and a '#' outside
 // quotes that opens the line or stands alone after a blank ("# ...") starts a comment.
 
 #include <string>

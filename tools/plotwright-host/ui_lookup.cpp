@@ -93,18 +93,21 @@ XPWidgetID findCell(XPWidgetID window, const std::string &heading, int row, std:
         });
         return cells;
     };
+    for (XPWidgetID widget : all) {
+        if (xphost::widgetClassOf(widget) != xpWidgetClass_Caption) continue;
+        if (visibleLabel(widget) != heading) continue;
+        const std::vector<XPWidgetID> cells = cellsUnder(widget);
+        if (row >= 1 && static_cast<std::size_t>(row) <= cells.size())
+            return cells[static_cast<std::size_t>(row) - 1];
+        *error = "the column " + quoted(heading) + " of the window " + windowName(window) +
+                 " has " + std::to_string(cells.size()) + " rows, not " + std::to_string(row);
+        return nullptr;
+    }
+    // Only a failed lookup lists the columns there are: that takes a look under every caption.
     std::string headings;
     for (XPWidgetID widget : all) {
         if (xphost::widgetClassOf(widget) != xpWidgetClass_Caption) continue;
         const std::string text = visibleLabel(widget);
-        if (text == heading) {
-            const std::vector<XPWidgetID> cells = cellsUnder(widget);
-            if (row >= 1 && static_cast<std::size_t>(row) <= cells.size())
-                return cells[static_cast<std::size_t>(row) - 1];
-            *error = "the column " + quoted(heading) + " of the window " + windowName(window) +
-                     " has " + std::to_string(cells.size()) + " rows, not " + std::to_string(row);
-            return nullptr;
-        }
         if (!text.empty() && !cellsUnder(widget).empty()) {
             if (!headings.empty()) headings += ", ";
             headings += quoted(text);

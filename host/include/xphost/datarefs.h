@@ -39,6 +39,9 @@ bool hasDataRef(const std::string &name);
 // The handle of a defined dataref, or nullptr.
 XPLMDataRef findDefinedDataRef(const std::string &name);
 
+// A null or unknown handle passed to XPLMGetDataRefTypes or any XPLMGetData* function is a host
+// error (the call then reports no type, zero or no elements).
+
 // How many XPLMGetData* calls (of any kind) the plug-in has made since resetHost.
 std::size_t dataRefReadCount();
 

@@ -56,10 +56,12 @@ struct Image {
 // all four edges included (so a widget's picture is right - left + 1 pixels wide); the part of a
 // rectangle beyond the screen is transparent black. A line drawn at integer coordinate (x, y)
 // lights the pixel (x, y): the projection puts integer coordinates on pixel centres.
+// A picture the process has no memory for is a host error and an empty picture.
 Image captureScreen();
 Image captureRect(const WidgetRect &rect);
 Image captureWindow(XPWidgetID window);
 
+// Both return false with the reason (also when memory runs out); neither throws.
 bool writePng(const Image &image, const std::string &path, std::string *error = nullptr);
 bool readPng(const std::string &path, Image *image, std::string *error = nullptr);
 
