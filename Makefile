@@ -6,12 +6,20 @@ DEMO_OUT ?= $(CURDIR)/demo-output
 XPLANE ?=
 FUZZ_SECONDS ?= 60
 SOAK_HOURS ?= 10
+# A mac.xpl built on a Mac, to ship in the package beside the Linux and Windows modules.
+MAC_XPL ?=
 
-.PHONY: help deps test release demo bench soak memcheck fuzz install format clean
+.PHONY: help deps test test-linux test-windows release windows package demo bench soak memcheck \
+        fuzz install format clean
 
 help:
 	@echo "make demo    build, then run the plug-in in the headless host on the demo flight"
-	@echo "make test    build with sanitizers and run the whole test suite"
+	@echo "make test    the Linux suite (sanitizers), then the Windows build and its tests under"
+	@echo "             Wine, then the package"
+	@echo "make test-linux     only the Linux suite, for daily work"
+	@echo "make windows        cross-build build/windows/Plotwright/64/win.xpl"
+	@echo "make package        build/package/Plotwright-v<version>.zip (lin.xpl and win.xpl;"
+	@echo "                    MAC_XPL=/path/to/mac.xpl adds a Mac-built module)"
 	@echo "make bench   run the benchmarks (release build)"
 	@echo "make soak    a 10-hour recording in simulated time, checked and measured (release build)"
 	@echo "make memcheck  valgrind over start, recording, stop, restart; 1000 start/stop cycles"
@@ -21,10 +29,34 @@ help:
 deps:
 	@scripts/install-deps.sh
 
-test: deps
+# The Windows run compares its flight's files with the ones the Linux suite's flight left, so
+# the Linux suite comes first.
+test:
+	@$(MAKE) --no-print-directory test-linux
+	@$(MAKE) --no-print-directory test-windows
+	@$(MAKE) --no-print-directory package
+
+test-linux: deps
 	cmake --preset dev
 	cmake --build --preset dev
 	ctest --preset dev
+
+test-windows: deps
+	cmake --preset windows
+	cmake --build --preset windows
+	ctest --preset windows
+
+windows: deps
+	cmake --preset windows
+	cmake --build --preset windows --target plotwright
+
+package: deps
+	cmake --preset release
+	cmake --build --preset release --target plotwright
+	cmake --preset windows
+	cmake --build --preset windows --target plotwright
+	cmake -DSOURCE_DIR=$(CURDIR) -DLINUX_BUILD=build/release -DWINDOWS_BUILD=build/windows \
+	      -DMAC_XPL="$(MAC_XPL)" -DOUT=build/package -P cmake/Package.cmake
 
 release: deps
 	cmake --preset release

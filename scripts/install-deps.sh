@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need, if any is missing.
+# Installs the Debian packages the build, the tests, the Windows build and the demo need, if any
+# is missing.
 # Uses sudo when not run as root.
 set -euo pipefail
 
@@ -9,6 +10,8 @@ packages=(
   libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
   libpng-dev libfreetype-dev fonts-dejavu-core
   libmuparser-dev binutils locales valgrind
+  # The Windows module and host, cross-built and tested under Wine.
+  g++-mingw-w64-x86-64-posix wine64
 )
 
 missing=()

@@ -4,8 +4,12 @@ set_target_properties(incomplete_module PROPERTIES PREFIX "" SUFFIX ".xpl"
   LIBRARY_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}/test-modules")
 if(TARGET module_load_test)
   add_dependencies(module_load_test incomplete_module)
-  target_compile_definitions(module_load_test PRIVATE
-    INCOMPLETE_MODULE_PATH="$<TARGET_FILE:incomplete_module>")
+  if(WIN32)
+    plotwright_wine_path(incomplete "${PROJECT_BINARY_DIR}/test-modules/incomplete_module.xpl")
+  else()
+    set(incomplete "$<TARGET_FILE:incomplete_module>")
+  endif()
+  target_compile_definitions(module_load_test PRIVATE INCOMPLETE_MODULE_PATH="${incomplete}")
 endif()
 if(TARGET module_symbols_test)
   target_compile_definitions(module_symbols_test PRIVATE

@@ -1,4 +1,6 @@
 // Install folder, log, features and host errors.
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -8,14 +10,29 @@
 
 #include "XPLMPlugin.h"
 #include "XPLMUtilities.h"
+#include "host_files.h"
 #include "host_internal.h"
 #include "xphost/host.h"
 
 namespace xphost {
 namespace {
 
+std::string pluginFolderBelowRoot();
+
 // The API promises callers that 512 bytes hold the system path.
 constexpr std::size_t kSystemPathBufferSize = 512;
+
+#if defined(_WIN32)
+constexpr char kSeparator = '\\';
+// "C:\..." or "C:/...": the only absolute paths a simulator folder can have.
+bool isAbsolute(const std::string &path) {
+    return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+           path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+}
+#else
+constexpr char kSeparator = '/';
+bool isAbsolute(const std::string &path) { return !path.empty() && path.front() == '/'; }
+#endif
 
 struct HostState {
     std::string root;
@@ -26,6 +43,12 @@ struct HostState {
 HostState &state() {
     static HostState instance;
     return instance;
+}
+
+std::string pluginFolderBelowRoot() {
+    std::string folder = "Resources/plugins/Plotwright/";
+    std::replace(folder.begin(), folder.end(), '/', kSeparator);
+    return folder;
 }
 
 } // namespace
@@ -50,31 +73,33 @@ void resetHost(const std::string &installRoot) {
     host.root.clear();
 
     std::string root = installRoot;
-    if (root.empty() || root.front() != '/') {
+    if (!isAbsolute(root)) {
         reportHostError("install root must be an absolute path: '" + installRoot + "'");
         return;
     }
-    if (root.back() != '/') root.push_back('/');
+    if (kSeparator != '/') std::replace(root.begin(), root.end(), '/', kSeparator);
+    if (root.back() != kSeparator) root.push_back(kSeparator);
     if (root.size() + 1 > kSystemPathBufferSize) {
         reportHostError("install root is longer than the 511 characters a system path may have");
         return;
     }
     std::error_code ec;
-    std::filesystem::create_directories(root + "Resources/plugins/Plotwright", ec);
+    std::filesystem::create_directories(internal::nativePath(root + pluginFolderBelowRoot()), ec);
     if (ec) {
         reportHostError("cannot create the install folder under " + root + ": " + ec.message());
         return;
     }
     host.root = root;
-    std::ofstream(logPath(), std::ios::trunc);
+    if (std::FILE *log = internal::openFile(logPath(), "wb")) std::fclose(log);
 }
 
 const std::string &installRoot() { return state().root; }
-std::string pluginFolder() { return state().root + "Resources/plugins/Plotwright/"; }
+std::string pluginFolder() { return state().root + pluginFolderBelowRoot(); }
 std::string logPath() { return state().root + "Log.txt"; }
+char directorySeparator() { return kSeparator; }
 
 std::string logText() {
-    std::ifstream in(logPath(), std::ios::binary);
+    std::ifstream in(internal::nativePath(logPath()), std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
@@ -100,7 +125,10 @@ XPLM_API void XPLMGetSystemPath(char *outSystemPath) {
     std::memcpy(outSystemPath, root.c_str(), root.size() + 1);
 }
 
-XPLM_API const char *XPLMGetDirectorySeparator(void) { return "/"; }
+XPLM_API const char *XPLMGetDirectorySeparator(void) {
+    static const char separator[] = {xphost::directorySeparator(), '\0'};
+    return separator;
+}
 
 XPLM_API void XPLMDebugString(const char *inString) {
     if (inString == nullptr) {
@@ -108,7 +136,7 @@ XPLM_API void XPLMDebugString(const char *inString) {
         return;
     }
     if (xphost::installRoot().empty()) return;
-    if (std::FILE *log = std::fopen(xphost::logPath().c_str(), "ab")) {
+    if (std::FILE *log = xphost::internal::openFile(xphost::logPath(), "ab")) {
         std::fputs(inString, log);
         std::fclose(log);
     }

@@ -1,15 +1,55 @@
-// Loading a plug-in module the way the simulator does on Linux.
+// Loading a plug-in module the way the simulator does: dlopen on Linux, LoadLibrary on Windows.
 #include "xphost/plugin_loader.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <cstring>
 
+#include "host_files.h"
 #include "host_internal.h"
 
 namespace xphost {
 namespace {
 constexpr int kIdentityBufferSize = 256;
+
+#if defined(_WIN32)
+// The module's name goes to the system as UTF-16, as the simulator's paths are UTF-8.
+void *openLibrary(const std::string &path, std::string *why) {
+    HMODULE module = LoadLibraryW(internal::nativePath(path).c_str());
+    if (module == nullptr) {
+        const DWORD code = GetLastError();
+        char text[512] = {};
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                       text, sizeof text, nullptr);
+        *why = "error " + std::to_string(code) + " " + text;
+    }
+    return reinterpret_cast<void *>(module);
+}
+void *findSymbol(void *library, const char *name) {
+    return reinterpret_cast<void *>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+void closeLibrary(void *library) { FreeLibrary(static_cast<HMODULE>(library)); }
+#else
+// RTLD_LOCAL keeps the module's own symbols to itself; the simulator's functions it needs are
+// bound from the host, which is already in the process.
+void *openLibrary(const std::string &path, std::string *why) {
+    void *library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        const char *text = dlerror();
+        *why = text ? text : "unknown error";
+    }
+    return library;
+}
+void *findSymbol(void *library, const char *name) {
+    dlerror();
+    return dlsym(library, name);
+}
+void closeLibrary(void *library) { dlclose(library); }
+#endif
 
 // Marks the module as the one running while one of its entry points runs, so what it creates
 // meanwhile is known to be its own.
@@ -22,8 +62,7 @@ public:
 };
 
 template <typename Fn> bool resolve(void *handle, const char *name, Fn *out, std::string *error) {
-    dlerror();
-    void *symbol = dlsym(handle, name);
+    void *symbol = findSymbol(handle, name);
     if (symbol == nullptr) {
         if (error != nullptr) *error = std::string("the module has no entry point ") + name;
         return false;
@@ -46,12 +85,10 @@ PluginModule::~PluginModule() { unload(); }
 
 bool PluginModule::load(const std::string &path, std::string *error) {
     unload();
-    // RTLD_LOCAL keeps the module's own symbols to itself; the simulator's functions it needs
-    // are bound from the host, which is already in the process.
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string why;
+    handle_ = openLibrary(path, &why);
     if (handle_ == nullptr) {
-        const char *why = dlerror();
-        if (error != nullptr) *error = "cannot load " + path + ": " + (why ? why : "unknown error");
+        if (error != nullptr) *error = "cannot load " + path + ": " + why;
         return false;
     }
     std::string missing;
@@ -62,7 +99,7 @@ bool PluginModule::load(const std::string &path, std::string *error) {
                     resolve(handle_, "XPluginReceiveMessage", &message_, &missing);
     if (!ok) {
         if (error != nullptr) *error = path + ": " + missing;
-        dlclose(handle_);
+        closeLibrary(handle_);
         handle_ = nullptr;
         return false;
     }
@@ -135,7 +172,7 @@ void PluginModule::unload() {
     if (handle_ != nullptr) {
         // The simulator takes away the menus a plug-in leaves behind when it goes.
         internal::removeMenusOwnedBy(handle_);
-        dlclose(handle_);
+        closeLibrary(handle_);
         handle_ = nullptr;
     }
     start_ = nullptr;

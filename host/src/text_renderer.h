@@ -1,6 +1,7 @@
 #pragma once
 // Text of the host's widgets, rendered with FreeType from the DejaVu Sans font and drawn through
-// the screen's OpenGL context; not for plug-ins or tests.
+// the screen's OpenGL context; not for plug-ins or tests. The Windows build has neither and
+// uses a fixed-width stand-in (no_context/text_no_context.cpp).
 
 #include <string>
 

@@ -15,6 +15,10 @@
 //   simulator's textured UI drawing does. Calling it outside a frame is a host error.
 // - The user-interface texture is one texel of a muted blue at half opacity, so anything drawn
 //   untextured-looking while it is bound comes out visibly tinted and see-through.
+#if defined(_WIN32)
+// gl.h needs the calling-convention macros of windows.h.
+#include <windows.h>
+#endif
 #include <GL/gl.h>
 
 #include <algorithm>

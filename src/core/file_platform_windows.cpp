@@ -46,10 +46,19 @@ FileFailure failureOfError(DWORD error) {
     }
 }
 
+// The words match the C library's on other platforms where the cause is the same, so the log
+// says the same thing everywhere; error 0 adds none (a folder or device under the name is
+// "not a regular file" and nothing more, as on POSIX).
 void setWindowsProblem(FileProblem &problem, FileFailure failure, DWORD error) {
     problem.Failure = failure;
+    problem.Detail[0] = '\0';
+    if (error == 0) return;
     const char *words = nullptr;
     switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        words = "No such file or directory";
+        break;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
         words = "another program has it open";
@@ -137,7 +146,7 @@ std::FILE *openRegularForReading(const char *path, FileProblem &problem) {
         return refuse(problem, failureOfError(error), error);
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return refuse(problem, FileFailure::NotRegular, ERROR_DIRECTORY);
+        return refuse(problem, FileFailure::NotRegular, 0);
     const HANDLE handle =
         CreateFileW(wide.Text, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -148,7 +157,7 @@ std::FILE *openRegularForReading(const char *path, FileProblem &problem) {
     // Pipes and character devices answer to file names too; only disk files are read.
     if (GetFileType(handle) != FILE_TYPE_DISK) {
         CloseHandle(handle);
-        return refuse(problem, FileFailure::NotRegular, ERROR_BAD_FILE_TYPE);
+        return refuse(problem, FileFailure::NotRegular, 0);
     }
     return streamOf(handle, _O_RDONLY | _O_TEXT, "rt", problem);
 }
@@ -163,7 +172,7 @@ bool checkReplaceable(const char *target, FileProblem &problem) {
     const DWORD attributes = GetFileAttributesW(wide.Text);
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return fail(problem, FileFailure::NotRegular, ERROR_DIRECTORY);
+        return fail(problem, FileFailure::NotRegular, 0);
     // A file the user made read-only is not overwritten, as an fopen for writing would refuse.
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
         return fail(problem, FileFailure::AccessDenied, ERROR_ACCESS_DENIED);

@@ -1,5 +1,6 @@
 #include "support/file_faults.h"
 
+#if !defined(_WIN32)
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,3 +35,4 @@ int runUnprivileged(const std::function<int()> &body) {
 }
 
 } // namespace plotwright_test
+#endif

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 namespace plotwright_test {
@@ -12,19 +13,28 @@ namespace plotwright_test {
 // whose name holds blanks and non-ASCII letters (in UTF-8).
 std::string makeTempFolder(const std::string &hint);
 
+// Paths are UTF-8, as the plug-in API's. The path a UTF-8 name stands for: std::filesystem
+// reads plain narrow text in Windows' ANSI code page.
+std::filesystem::path fsPath(const std::string &utf8Path);
+
 // Reads a whole file; "" when it cannot be read.
 std::string readFile(const std::string &path);
 void writeFile(const std::string &path, const std::string &text);
 bool fileExists(const std::string &path);
+
+// The bytes a file written in text mode holds for `text`: each "\n" becomes the platform's line
+// end (CR LF on Windows).
+std::string textFileBytes(const std::string &text);
 
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The simulated install folder, ending with '/'.
+    // The simulated install folder, ending with the platform's separator, as the host hands it
+    // out.
     std::string root_;
-    // root_ + "Resources/plugins/Plotwright/".
+    // root_ + "Resources/plugins/Plotwright/", with the platform's separator.
     std::string pluginDir_;
 };
 

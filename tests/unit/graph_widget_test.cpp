@@ -2,6 +2,7 @@
 // where it leaves the scroll state.
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 #include "graph/graph_view.h"
@@ -128,13 +129,13 @@ TEST_F(GraphWidgetTest, ExportWritesTheCurrentSetOnceAndKeepsItsSamples) {
     XPSetWidgetProperty(graph_, graphProp_ExportRequest, 1);
     EXPECT_EQ(prop(graph_, graphProp_ExportRequest), 0);
     EXPECT_EQ(plotwright_test::readFile(pluginDir_ + "Plotwright2.csv"),
-              "1.500000, -2.000000, 0.000000, 0.250000, 100.000000, -0.125000, 3.000000, "
-              "250.000000\n");
+              plotwright_test::textFileBytes("1.500000, -2.000000, 0.000000, 0.250000, "
+                                             "100.000000, -0.125000, 3.000000, 250.000000\n"));
     EXPECT_FALSE(plotwright_test::fileExists(pluginDir_ + "Plotwright1.csv"));
     EXPECT_EQ(gSampleStore.sampleCount(1), 1u);
 
     // Nothing re-exports on later writes: a file removed now stays removed.
-    std::remove((pluginDir_ + "Plotwright2.csv").c_str());
+    std::filesystem::remove(plotwright_test::fsPath(pluginDir_ + "Plotwright2.csv"));
     XPSetWidgetProperty(graph_, graphProp_Position, 0);
     EXPECT_FALSE(plotwright_test::fileExists(pluginDir_ + "Plotwright2.csv"));
 

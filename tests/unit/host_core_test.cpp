@@ -23,8 +23,13 @@ TEST_F(HostTest, SystemPathEndsWithSeparatorAndLogAppendsUnchanged) {
     char path[512];
     XPLMGetSystemPath(path);
     EXPECT_EQ(std::string(path), root_);
-    EXPECT_EQ(path[std::strlen(path) - 1], '/');
-    EXPECT_STREQ(XPLMGetDirectorySeparator(), "/");
+#if defined(_WIN32)
+    const char *separator = "\\";
+#else
+    const char *separator = "/";
+#endif
+    EXPECT_EQ(path[std::strlen(path) - 1], separator[0]);
+    EXPECT_STREQ(XPLMGetDirectorySeparator(), separator);
     XPLMDebugString("one ");
     XPLMDebugString("two\n");
     EXPECT_EQ(xphost::logText(), "one two\n");

@@ -106,7 +106,7 @@ TEST_F(PluginLifecycleTest, StartsWithDefaultsAndInitialStatistics) {
     EXPECT_EQ(s.CurrentSet, 0);
     EXPECT_EQ(s.FullSizeWindow, 1);
     EXPECT_STREQ(s.VersionText, "v1.40");
-    EXPECT_EQ(std::string(s.SettingsPath), root_ + "Resources/plugins/Plotwright/Plotwright.ini");
+    EXPECT_EQ(std::string(s.SettingsPath), pluginDir_ + "Plotwright.ini");
     EXPECT_EQ(s.GraphWindowWidget, nullptr);
     EXPECT_EQ(s.GraphWidget, nullptr);
     EXPECT_EQ(s.SetupWindowWidget, nullptr);

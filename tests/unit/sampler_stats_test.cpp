@@ -157,9 +157,14 @@ TEST(ChannelStatistics, CutsTowardZeroAtThreeDecimals) {
     EXPECT_EQ(scaleForTop(-0.0f), 0.0f);
 }
 TEST(ChannelStatistics, CaptionsReadExactlyAsPrintfWritesThem) {
+    // A NaN's sign is the C library's choice (glibc "-nan", mingw "nan"); the captions keep
+    // glibc's spelling everywhere.
     auto printfText = [](float value) {
         char text[64];
-        std::snprintf(text, sizeof text, "%10.3f", static_cast<double>(value));
+        if (std::isnan(value))
+            std::snprintf(text, sizeof text, "%10s", std::signbit(value) ? "-nan" : "nan");
+        else
+            std::snprintf(text, sizeof text, "%10.3f", static_cast<double>(value));
         return std::string(text);
     };
     auto ours = [](float value) {

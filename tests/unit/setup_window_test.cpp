@@ -297,7 +297,8 @@ TEST_F(SetupWindowTest, CreateIniFileWritesWhatTheStateHoldsNotTheEdits) {
     retype(s.SetupScalingField[0], "9");
     ASSERT_TRUE(xphost::clickWidget(s.SetupCreateIniButton));
     const std::string written = plotwright_test::readFile(pluginDir_ + "PlotwrightNew.ini");
-    EXPECT_NE(written.find("[DATASET1]\nName1 = sim/test/alpha\nScaling1 = 2.000000\nIndex1 = 0\n"),
+    EXPECT_NE(written.find(plotwright_test::textFileBytes(
+                  "[DATASET1]\nName1 = sim/test/alpha\nScaling1 = 2.000000\nIndex1 = 0\n")),
               std::string::npos)
         << written;
     EXPECT_EQ(written.find("Scaling1 = 9"), std::string::npos);

@@ -15,14 +15,19 @@ namespace xphost {
 
 // Forgets every dataref, menu, flight loop, widget, feature and error, and makes installRoot
 // the simulator's folder: creates installRoot/Resources/plugins/Plotwright/ and an empty
-// installRoot/Log.txt. The root must be an absolute path; it is stored with a trailing '/'.
+// installRoot/Log.txt. The root must be an absolute path in UTF-8 (on Windows one with a drive
+// letter, "C:\..."); it is stored with a trailing separator, and on Windows every '/' in it
+// becomes '\', so plug-ins get the paths the simulator hands out there.
 // Roots whose path (with separator and NUL) would not fit the 512 bytes the API promises to
 // callers are refused with a host error and leave the host without a root.
 void resetHost(const std::string &installRoot);
 
-// The simulator's folder, ending with '/'.
+// What XPLMGetDirectorySeparator hands out: '\' on Windows, '/' on Linux, as the simulator.
+char directorySeparator();
+
+// The simulator's folder, ending with the separator.
 const std::string &installRoot();
-// installRoot() + "Resources/plugins/Plotwright/".
+// installRoot() + "Resources/plugins/Plotwright/", with the platform's separator.
 std::string pluginFolder();
 
 // What XPLMDebugString has written since resetHost (read back from Log.txt).

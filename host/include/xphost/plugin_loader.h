@@ -1,8 +1,9 @@
 #pragma once
-// Loads a plug-in module with dlopen as the simulator does and calls its entry points in the
-// simulator's order: start then enable; at the end disable, stop, then unload. Like the
-// simulator, unloading takes away the menus and menu items the module made in its entry points
-// and left behind (the Plugins-menu entry a plug-in appends, for one).
+// Loads a plug-in module as the simulator does (dlopen on Linux, LoadLibrary with a UTF-16 name
+// on Windows) and calls its entry points in the simulator's order: start then enable; at the end
+// disable, stop, then unload. Like the simulator, unloading takes away the menus and menu items
+// the module made in its entry points and left behind (the Plugins-menu entry a plug-in
+// appends, for one).
 
 #include <string>
 
@@ -17,8 +18,9 @@ public:
     PluginModule &operator=(const PluginModule &) = delete;
     ~PluginModule(); // stops (if started) and unloads
 
-    // dlopen the module and find its five entry points. On failure returns false with the
-    // loader's message (dlerror) or the name of the missing entry point in *error.
+    // Loads the module and finds its five entry points. On failure returns false with the
+    // loader's message (dlerror, or the system's error on Windows) or the name of the missing
+    // entry point in *error.
     bool load(const std::string &path, std::string *error);
     bool isLoaded() const { return handle_ != nullptr; }
 

@@ -1,6 +1,11 @@
 #pragma once
 // The screen: an offscreen OpenGL compatibility-profile context (EGL on Mesa), drawn in the
 // widget library's coordinates (pixels, origin bottom left, y upward), and pictures of it.
+//
+// The Windows build of the host has no context: Debian has no mingw builds of EGL, libpng or
+// FreeType. There ensureGraphics is false with the reason, drawFrame and the captures report a
+// host error and give empty pictures, and the PNG functions fail; text has the metrics of a
+// fixed-width stand-in font (7 pixels a character). Everything else behaves as on Linux.
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,13 @@
 // A module that has XPluginStart but none of the other entry points: the loader must refuse it.
 #include <cstring>
 
-extern "C" __attribute__((visibility("default"))) int XPluginStart(char *name, char *, char *) {
+#if defined(_WIN32)
+#define ENTRY_POINT extern "C" __declspec(dllexport)
+#else
+#define ENTRY_POINT extern "C" __attribute__((visibility("default")))
+#endif
+
+ENTRY_POINT int XPluginStart(char *name, char *, char *) {
     std::strcpy(name, "Incomplete");
     return 1;
 }

@@ -1,0 +1,78 @@
+# The release zip: the folder a user drops into the simulator's Resources/plugins, with the
+# Linux and Windows modules (stripped), a Mac-built one when given, the example settings and the
+# user's guide. Lists the zip afterwards and fails unless it holds exactly that.
+#   cmake -DSOURCE_DIR=... -DLINUX_BUILD=... -DWINDOWS_BUILD=... [-DMAC_XPL=...] -DOUT=...
+#         -P cmake/Package.cmake
+foreach(required SOURCE_DIR LINUX_BUILD WINDOWS_BUILD OUT)
+  if(NOT DEFINED ${required})
+    message(FATAL_ERROR "Package.cmake needs -D${required}=...")
+  endif()
+endforeach()
+
+file(STRINGS "${SOURCE_DIR}/CMakeLists.txt" project_line REGEX "^project\\(Plotwright VERSION ")
+string(REGEX MATCH "VERSION ([0-9.]+)" version "${project_line}")
+set(version "${CMAKE_MATCH_1}")
+set(zip_name "Plotwright-v${version}.zip")
+
+foreach(path SOURCE_DIR LINUX_BUILD WINDOWS_BUILD OUT)
+  get_filename_component(${path} "${${path}}" ABSOLUTE)
+endforeach()
+set(stage "${OUT}/stage")
+set(folder "${stage}/Plotwright")
+file(REMOVE_RECURSE "${stage}")
+file(REMOVE "${OUT}/${zip_name}")
+file(MAKE_DIRECTORY "${folder}/64" "${folder}/guide")
+
+function(copy_stripped module strip)
+  if(NOT EXISTS "${module}")
+    message(FATAL_ERROR "No ${module}: build it first (make package builds both modules)")
+  endif()
+  get_filename_component(name "${module}" NAME)
+  execute_process(COMMAND "${strip}" --strip-unneeded -o "${folder}/64/${name}" "${module}"
+                  RESULT_VARIABLE result ERROR_VARIABLE error)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${strip} failed on ${module}: ${error}")
+  endif()
+endfunction()
+copy_stripped("${LINUX_BUILD}/Plotwright/64/lin.xpl" strip)
+copy_stripped("${WINDOWS_BUILD}/Plotwright/64/win.xpl" x86_64-w64-mingw32-strip)
+# Stripping must leave the Windows module's tables as the loader needs them.
+set(MODULE "${folder}/64/win.xpl")
+set(OBJDUMP x86_64-w64-mingw32-objdump)
+include("${SOURCE_DIR}/tests/windows/module_shape.cmake")
+set(expected Plotwright/ Plotwright/64/ Plotwright/64/lin.xpl Plotwright/64/win.xpl)
+if(MAC_XPL)
+  # Stripped on the Mac it was built on; the tools here cannot edit a Mach-O file.
+  if(NOT EXISTS "${MAC_XPL}")
+    message(FATAL_ERROR "MAC_XPL=${MAC_XPL} does not exist")
+  endif()
+  file(COPY_FILE "${MAC_XPL}" "${folder}/64/mac.xpl")
+  list(APPEND expected Plotwright/64/mac.xpl)
+endif()
+
+file(COPY_FILE "${SOURCE_DIR}/dist/Plotwright.ini" "${folder}/Plotwright.ini")
+file(GLOB guide RELATIVE "${SOURCE_DIR}/docs/guide" "${SOURCE_DIR}/docs/guide/*")
+foreach(name IN LISTS guide)
+  file(COPY_FILE "${SOURCE_DIR}/docs/guide/${name}" "${folder}/guide/${name}")
+  list(APPEND expected "Plotwright/guide/${name}")
+endforeach()
+list(APPEND expected Plotwright/Plotwright.ini Plotwright/guide/)
+
+execute_process(COMMAND "${CMAKE_COMMAND}" -E tar cf "${OUT}/${zip_name}"
+                        --format=zip Plotwright
+                WORKING_DIRECTORY "${stage}" RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cannot make ${OUT}/${zip_name}")
+endif()
+
+execute_process(COMMAND "${CMAKE_COMMAND}" -E tar tf "${zip_name}"
+                WORKING_DIRECTORY "${OUT}" OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+string(REGEX REPLACE "\n$" "" listing "${listing}")
+string(REPLACE "\n" ";" entries "${listing}")
+list(SORT entries)
+list(SORT expected)
+if(NOT result EQUAL 0 OR NOT entries STREQUAL expected)
+  message(FATAL_ERROR "${OUT}/${zip_name} holds\n  ${entries}\nnot\n  ${expected}")
+endif()
+string(REPLACE ";" "\n  " shown "${entries}")
+message(STATUS "${OUT}/${zip_name}:\n  ${shown}")
