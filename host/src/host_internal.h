@@ -11,6 +11,8 @@ void resetMenus();
 void resetFlightLoop();
 void resetWidgets();
 void resetScreen();
+// The screen back to its default size (both host builds).
+void resetScreenSize();
 
 // The system path handed to plug-ins, "" until resetHost succeeded.
 const std::string &systemPath();

@@ -50,9 +50,6 @@
 namespace xphost {
 namespace {
 
-constexpr int kDefaultWidth = 1280;
-constexpr int kDefaultHeight = 800;
-constexpr int kLargestSide = 16384;
 // Stops a widget that raises errors without end from stalling the frame.
 constexpr int kMostErrorsPerCheck = 16;
 
@@ -215,8 +212,6 @@ private:
 };
 
 struct Screen {
-    int width = kDefaultWidth;
-    int height = kDefaultHeight;
     GraphicsContext graphics;
 };
 
@@ -277,11 +272,11 @@ std::string describeWidget(XPWidgetID id) {
 }
 
 void setProjection() {
-    const Screen &s = screen();
-    glViewport(0, 0, s.width, s.height);
+    const int width = screenWidth(), height = screenHeight();
+    glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glOrtho(0.0, s.width, 0.0, s.height, -1.0, 1.0);
+    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(0.375f, 0.375f, 0.0f);
@@ -319,9 +314,8 @@ Image readPixels(const WidgetRect &rect) {
     image.Width = rect.Right - rect.Left + 1;
     image.Height = rect.Top - rect.Bottom + 1;
     image.Rgba.assign(static_cast<std::size_t>(image.Width) * image.Height * 4, 0);
-    const Screen &s = screen();
-    const int left = std::max(rect.Left, 0), right = std::min(rect.Right, s.width - 1);
-    const int bottom = std::max(rect.Bottom, 0), top = std::min(rect.Top, s.height - 1);
+    const int left = std::max(rect.Left, 0), right = std::min(rect.Right, screenWidth() - 1);
+    const int bottom = std::max(rect.Bottom, 0), top = std::min(rect.Top, screenHeight() - 1);
     if (left > right || bottom > top) return image;
     const int width = right - left + 1;
     std::vector<std::uint8_t> rows(static_cast<std::size_t>(width) * (top - bottom + 1) * 4);
@@ -340,27 +334,8 @@ Image readPixels(const WidgetRect &rect) {
 
 } // namespace
 
-const std::uint8_t *Image::at(int x, int y) const {
-    if (x < 0 || y < 0 || x >= Width || y >= Height) return nullptr;
-    return &Rgba[(static_cast<std::size_t>(Height - 1 - y) * Width + x) * 4];
-}
-
-void setScreenSize(int width, int height) {
-    if (width < 1 || height < 1 || width > kLargestSide || height > kLargestSide) {
-        reportHostError("setScreenSize: " + std::to_string(width) + " x " + std::to_string(height) +
-                        " is not a usable screen size");
-        return;
-    }
-    screen().width = width;
-    screen().height = height;
-}
-
-int screenWidth() { return screen().width; }
-int screenHeight() { return screen().height; }
-
 bool ensureGraphics(std::string *error) {
-    Screen &s = screen();
-    return s.graphics.ensure(s.width, s.height, error);
+    return screen().graphics.ensure(screenWidth(), screenHeight(), error);
 }
 
 void drawFrame() {
@@ -386,7 +361,7 @@ void drawFrame() {
 }
 
 Image captureScreen() {
-    return captureRect(WidgetRect{0, screen().height - 1, screen().width - 1, 0});
+    return captureRect(WidgetRect{0, screenHeight() - 1, screenWidth() - 1, 0});
 }
 
 Image captureRect(const WidgetRect &rect) {
@@ -415,8 +390,7 @@ bool graphicsContextCurrent() { return screen().graphics.current(); }
 
 void resetScreen() {
     setFrameOpen(false);
-    screen().width = kDefaultWidth;
-    screen().height = kDefaultHeight;
+    resetScreenSize();
 }
 
 } // namespace internal
