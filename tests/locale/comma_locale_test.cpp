@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "core/app_state.h"
-#include "core/plugin_entry.h"
 #include "graph/sample_store.h"
+#include "plugin_entry.h"
 #include "support/host_fixture.h"
 #include "xphost/datarefs.h"
 #include "xphost/flight_loop.h"

@@ -3,7 +3,7 @@
 
 #include "XPWidgets.h"
 #include "core/app_state.h"
-#include "core/plugin_entry.h"
+#include "plugin_entry.h"
 #include "support/host_fixture.h"
 #include "xphost/host.h"
 #include "xphost/menus.h"

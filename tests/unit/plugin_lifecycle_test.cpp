@@ -5,8 +5,8 @@
 
 #include "core/app_state.h"
 #include "core/host_callbacks.h"
-#include "core/plugin_entry.h"
 #include "graph/sample_store.h"
+#include "plugin_entry.h"
 #include "support/host_fixture.h"
 #include "xphost/datarefs.h"
 #include "xphost/flight_loop.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/app_state.h"
-#include "core/plugin_entry.h"
+#include "plugin_entry.h"
 #include "xphost/flight_loop.h"
 #include "xphost/widgets.h"
 

@@ -1,4 +1,4 @@
-#include "core/plugin_entry.h"
+#include "plugin_entry.h"
 
 #include <cstring>
 #include <new>
