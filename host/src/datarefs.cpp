@@ -222,6 +222,10 @@ XPLM_API XPLMDataRef XPLMFindDataRef(const char *inDataRefName) {
     return findDefinedDataRef(inDataRefName);
 }
 
+XPLM_API int XPLMIsDataRefGood(XPLMDataRef inDataRef) {
+    return fromHandle(inDataRef, "XPLMIsDataRefGood") != nullptr ? 1 : 0;
+}
+
 XPLM_API XPLMDataTypeID XPLMGetDataRefTypes(XPLMDataRef inDataRef) {
     // Whether the simulator accepts a null handle here is not documented: a plug-in must not
     // rely on it, so it is a host error like a null handle anywhere else.

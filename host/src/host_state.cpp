@@ -142,8 +142,28 @@ XPLM_API void XPLMDebugString(const char *inString) {
     }
 }
 
+namespace {
+// The features the simulator (version 12) knows; any other name is refused, as there.
+bool knownFeature(const char *name) {
+    static const char *const kKnown[] = {"XPLM_USE_NATIVE_PATHS", "XPLM_USE_NATIVE_WIDGET_WINDOWS",
+                                         "XPLM_WANTS_REFLECTIONS",
+                                         "XPLM_WANTS_DATAREF_NOTIFICATIONS"};
+    for (const char *known : kKnown)
+        if (std::strcmp(name, known) == 0) return true;
+    return false;
+}
+} // namespace
+
+XPLM_API int XPLMHasFeature(const char *inFeature) {
+    return inFeature != nullptr && knownFeature(inFeature) ? 1 : 0;
+}
+
+XPLM_API int XPLMIsFeatureEnabled(const char *inFeature) {
+    return inFeature != nullptr && xphost::featureEnabled(inFeature) ? 1 : 0;
+}
+
 XPLM_API void XPLMEnableFeature(const char *inFeature, int inEnable) {
-    if (inFeature == nullptr) return;
+    if (inFeature == nullptr || !knownFeature(inFeature)) return;
     if (inEnable)
         xphost::state().features.insert(inFeature);
     else

@@ -26,6 +26,8 @@ typedef int XPLMDataTypeID;
 
 /* NULL when no dataref has that name. */
 XPLM_API XPLMDataRef XPLMFindDataRef(const char *inDataRefName);
+/* False once the plug-in that published the dataref has withdrawn it. */
+XPLM_API int XPLMIsDataRefGood(XPLMDataRef inDataRef);
 XPLM_API XPLMDataTypeID XPLMGetDataRefTypes(XPLMDataRef inDataRef);
 XPLM_API int XPLMGetDatai(XPLMDataRef inDataRef);
 XPLM_API float XPLMGetDataf(XPLMDataRef inDataRef);
