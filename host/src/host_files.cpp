@@ -2,30 +2,20 @@
 #include "host_files.h"
 
 #if defined(_WIN32)
-#include <windows.h>
+#include "windows_wide_path.h"
 #endif
 
 namespace xphost::internal {
 
 #if defined(_WIN32)
 namespace {
-std::wstring wide(const std::string &utf8) {
-    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                           static_cast<int>(utf8.size()), nullptr, 0);
-    if (length <= 0) return std::wstring();
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
-                        text.data(), length);
-    return text;
-}
-
-// A long absolute path takes the extended-length form ("\\?\C:\..."), which has no
-// 260-character limit and wants backslashes only.
+// The plug-in's own conversion, so the host opens the very file a plug-in does for a name; an
+// empty text when the name is not UTF-8, which no file answers to.
 std::wstring widePath(const std::string &utf8Path) {
-    if (utf8Path.size() < 248 || utf8Path.size() < 3 || utf8Path[1] != ':') return wide(utf8Path);
-    std::wstring path = L"\\\\?\\" + wide(utf8Path);
-    for (wchar_t &unit : path)
-        if (unit == L'/') unit = L'\\';
+    std::wstring path(windows_wide_path::unitsFor(utf8Path.size()), L'\0');
+    if (!windows_wide_path::toWidePath(utf8Path.c_str(), path.data(), path.size()))
+        return std::wstring();
+    path.resize(std::char_traits<wchar_t>::length(path.c_str()));
     return path;
 }
 } // namespace
@@ -35,7 +25,8 @@ std::filesystem::path nativePath(const std::string &utf8Path) { return widePath(
 std::FILE *openFile(const std::string &utf8Path, const char *mode) {
     const std::wstring path = widePath(utf8Path);
     if (path.empty()) return nullptr;
-    return _wfopen(path.c_str(), wide(mode).c_str());
+    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    return _wfopen(path.c_str(), wideMode.c_str());
 }
 #else
 std::filesystem::path nativePath(const std::string &utf8Path) { return utf8Path; }

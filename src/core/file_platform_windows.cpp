@@ -1,5 +1,6 @@
-// Files on Windows. The simulator hands out UTF-8 paths, while fopen reads its argument in the
-// ANSI code page: every path is converted to UTF-16 and opened with the wide functions, so an
+// Files on Windows. With native paths the simulator hands out UTF-8 paths with '/', while fopen
+// reads its argument in the ANSI code page: every path is converted to UTF-16 and opened with
+// the wide functions (windows_wide_path.h, which the host's own files share), so an
 // install below a folder such as "D:\Simulação\X-Plane 12" keeps its settings and exports. Long
 // absolute paths take the extended-length form, which lifts the 260-character limit.
 #ifdef _WIN32
@@ -15,11 +16,11 @@
 #include <cwchar>
 
 #include "core/file_platform.h"
+#include "windows_wide_path.h"
 
 namespace file_platform {
 namespace {
-// Room for the longest UTF-8 path as UTF-16 (never more units than bytes) and the prefix.
-constexpr int kWidePathUnits = static_cast<int>(kMaxPathBytes) + 8;
+constexpr std::size_t kWidePathUnits = windows_wide_path::unitsFor(kMaxPathBytes);
 
 struct WidePath {
     wchar_t Text[kWidePathUnits];
@@ -93,32 +94,10 @@ std::FILE *refuse(FileProblem &problem, FileFailure failure, DWORD error) {
     return nullptr;
 }
 
-bool isDriveAbsolute(const char *path) {
-    const char letter = path[0];
-    return ((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')) &&
-           path[1] == ':' && (path[2] == '\\' || path[2] == '/');
-}
-
-// UTF-8 to UTF-16. A long absolute path gets the "\\?\" prefix, which wants backslashes only.
 bool widen(const char *path, WidePath &wide, FileProblem &problem) {
-    const bool extended = isDriveAbsolute(path) && std::strlen(path) >= MAX_PATH - 12;
-    wchar_t *out = wide.Text;
-    int room = kWidePathUnits;
-    if (extended) {
-        std::wcscpy(out, L"\\\\?\\");
-        out += 4;
-        room -= 4;
-    }
-    const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, out, room);
-    if (units == 0) {
-        setFileProblem(problem, FileFailure::BadName, 0);
-        return false;
-    }
-    if (extended) {
-        for (wchar_t *c = out; *c != L'\0'; ++c)
-            if (*c == L'/') *c = L'\\';
-    }
-    return true;
+    if (windows_wide_path::toWidePath(path, wide.Text, kWidePathUnits)) return true;
+    setFileProblem(problem, FileFailure::BadName, 0);
+    return false;
 }
 
 std::FILE *streamOf(HANDLE handle, int flags, const char *mode, FileProblem &problem) {
