@@ -59,6 +59,24 @@ TEST(ScenarioTokens, QuotesKeepBlanksAndCommentsEndTheLine) {
     EXPECT_EQ(stripComment("print \"#1\" # x"), "print \"#1\"");
 }
 
+// What the UI fuzzer writes into a session's scenario, and what the tools' messages show, the
+// runner must read back byte for byte, a comment after it included.
+TEST(ScenarioTokens, AQuotedWordReadsBackAsTheSameBytes) {
+    std::string every;
+    for (int code = 0; code < 256; ++code)
+        every += static_cast<char>(code);
+    for (const std::string &text : {every, std::string(" # \"\\"), std::string("ends \\"),
+                                    std::string("\\x41 is not A"), std::string()}) {
+        const std::string line = "type " + quoteWord(text) + " # note";
+        std::vector<Token> tokens;
+        std::string error;
+        ASSERT_TRUE(tokenizeLine(stripComment(line), &tokens, &error)) << line << ": " << error;
+        ASSERT_EQ(tokens.size(), 2u) << line;
+        EXPECT_EQ(tokens[1].Text, text) << line;
+        EXPECT_EQ(line.find_first_of(std::string("\0\n\r", 3)), std::string::npos) << line;
+    }
+}
+
 TEST(ScenarioParser, ReadsEveryUserAction) {
     const Scenario s = parseOk(R"(screen 1024 768
 dataref float+double sim/a = 30 + 2*t   # climbs

@@ -24,17 +24,8 @@ namespace {
 
 std::string shown(const std::string &text) {
     constexpr std::size_t kMaxShown = 160;
-    std::string escaped;
-    for (char c : text.substr(0, kMaxShown)) {
-        if (c == '\n')
-            escaped += "\\n";
-        else if (c == '\r')
-            escaped += "\\r";
-        else
-            escaped += c;
-    }
-    if (text.size() > kMaxShown) escaped += "...";
-    return "\"" + escaped + "\"";
+    if (text.size() <= kMaxShown) return quoteWord(text);
+    return quoteWord(text.substr(0, kMaxShown)) + "...";
 }
 
 std::string number(double value) {

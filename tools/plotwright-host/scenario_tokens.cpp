@@ -79,6 +79,25 @@ bool tokenizeLine(const std::string &line, std::vector<Token> *tokens, std::stri
     return true;
 }
 
+std::string quoteWord(const std::string &text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string word = "\"";
+    for (char c : text) {
+        const auto code = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            word += '\\';
+            word += c;
+        } else if (code < 0x20 || code >= 0x7F) {
+            word += "\\x";
+            word += kHex[code >> 4];
+            word += kHex[code & 0x0F];
+        } else {
+            word += c;
+        }
+    }
+    return word + "\"";
+}
+
 std::string stripComment(const std::string &line) {
     bool quoted = false;
     for (std::size_t pos = 0; pos < line.size(); ++pos) {

@@ -22,4 +22,9 @@ std::string stripComment(const std::string &line);
 
 std::string trimBlanks(const std::string &text);
 
+// The text as one quoted word that tokenizeLine reads back as the same bytes: quotes and
+// backslashes escaped, control characters and every byte beyond ASCII as "\xHH". The tools write
+// scenario lines and show texts in their messages with it, so a message shows every byte.
+std::string quoteWord(const std::string &text);
+
 } // namespace plotwright_host

@@ -11,14 +11,12 @@
 namespace plotwright_host {
 namespace {
 
-std::string quoted(const std::string &text) { return "\"" + text + "\""; }
-
 std::string openWindowList() {
     std::string list;
     for (XPWidgetID root : xphost::rootWidgets()) {
         if (xphost::widgetClassOf(root) != xpWidgetClass_MainWindow) continue;
         if (!list.empty()) list += ", ";
-        list += quoted(xphost::descriptorOf(root));
+        list += quoteWord(xphost::descriptorOf(root));
         if (!xphost::isShown(root)) list += " (hidden)";
     }
     return list.empty() ? "none" : list;
@@ -28,12 +26,12 @@ std::string openWindowList() {
 
 std::string visibleLabel(XPWidgetID widget) { return trimBlanks(xphost::descriptorOf(widget)); }
 
-std::string windowName(XPWidgetID window) { return quoted(xphost::descriptorOf(window)); }
+std::string windowName(XPWidgetID window) { return quoteWord(xphost::descriptorOf(window)); }
 
 XPWidgetID findWindowByCaption(const std::string &prefix, std::string *error) {
     XPWidgetID window = xphost::findWindow(prefix);
     if (window == nullptr)
-        *error = "no window's caption starts with " + quoted(prefix) +
+        *error = "no window's caption starts with " + quoteWord(prefix) +
                  "; open windows: " + openWindowList();
     return window;
 }
@@ -64,16 +62,16 @@ XPWidgetID findButton(XPWidgetID window, const std::string &label, int occurrenc
         return matches[static_cast<std::size_t>(occurrence) - 1];
     if (!matches.empty()) {
         *error = "the window " + windowName(window) + " has " + std::to_string(matches.size()) +
-                 " buttons labelled " + quoted(label) + ", not " + std::to_string(occurrence);
+                 " buttons labelled " + quoteWord(label) + ", not " + std::to_string(occurrence);
         return nullptr;
     }
     std::string list;
     for (const std::string &text : order) {
         if (!list.empty()) list += ", ";
-        list += quoted(text);
+        list += quoteWord(text);
         if (counts[text] > 1) list += " (rows 1-" + std::to_string(counts[text]) + ")";
     }
-    *error = "no button " + quoted(label) + " in the window " + windowName(window) +
+    *error = "no button " + quoteWord(label) + " in the window " + windowName(window) +
              "; its buttons: " + (list.empty() ? "none" : list);
     return nullptr;
 }
@@ -99,7 +97,7 @@ XPWidgetID findCell(XPWidgetID window, const std::string &heading, int row, std:
         const std::vector<XPWidgetID> cells = cellsUnder(widget);
         if (row >= 1 && static_cast<std::size_t>(row) <= cells.size())
             return cells[static_cast<std::size_t>(row) - 1];
-        *error = "the column " + quoted(heading) + " of the window " + windowName(window) +
+        *error = "the column " + quoteWord(heading) + " of the window " + windowName(window) +
                  " has " + std::to_string(cells.size()) + " rows, not " + std::to_string(row);
         return nullptr;
     }
@@ -110,10 +108,10 @@ XPWidgetID findCell(XPWidgetID window, const std::string &heading, int row, std:
         const std::string text = visibleLabel(widget);
         if (!text.empty() && !cellsUnder(widget).empty()) {
             if (!headings.empty()) headings += ", ";
-            headings += quoted(text);
+            headings += quoteWord(text);
         }
     }
-    *error = "no column headed " + quoted(heading) + " in the window " + windowName(window) +
+    *error = "no column headed " + quoteWord(heading) + " in the window " + windowName(window) +
              "; its columns: " + (headings.empty() ? "none" : headings);
     return nullptr;
 }

@@ -8,6 +8,7 @@
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
 #include "number_model.h"
+#include "scenario_tokens.h"
 #include "ui_lookup.h"
 #include "xphost/host.h"
 #include "xphost/widgets.h"
@@ -18,26 +19,12 @@ namespace {
 using plotwright_host::findCell;
 using plotwright_host::findGraph;
 using plotwright_host::findTextAfter;
+using plotwright_host::quoteWord;
 
 constexpr XPWidgetPropertyID kGraphMaxPosition = 2307;
 constexpr XPWidgetPropertyID kGraphPosition = 2308;
 const char *const kCaptions[] = {"Plotwright", "DataRef Setup", "DataRef Scaling"};
 const char *const kStateNames[] = {"absent", "hidden", "shown"};
-
-std::string quoted(const std::string &text) {
-    std::string out = "\"";
-    for (char c : text) {
-        const auto code = static_cast<unsigned char>(c);
-        if (code < 0x20 || code >= 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\x%02X", code);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 bool fail(std::string *error, const std::string &message) {
     *error = "model mismatch: " + message;
@@ -54,7 +41,7 @@ bool checkText(XPWidgetID widget, const std::optional<std::string> &want, const 
     if (!want) return true;
     const std::string seen = xphost::descriptorOf(widget);
     if (seen == *want) return true;
-    return fail(error, what + " shows " + quoted(seen) + ", expected " + quoted(*want));
+    return fail(error, what + " shows " + quoteWord(seen) + ", expected " + quoteWord(*want));
 }
 
 XPWidgetID cell(XPWidgetID window, const char *column, int row, std::string *error) {
@@ -137,7 +124,7 @@ bool checkScalingValues(XPWidgetID window, const ExpectedView &view, std::string
             const bool good = view.ScalingValuesUnwritten ? text == "0" : looksLikeStatistic(text);
             if (!good)
                 return fail(error, std::string("the scaling window's \"") + column + "\" of row " +
-                                       std::to_string(row + 1) + " is " + quoted(text) +
+                                       std::to_string(row + 1) + " is " + quoteWord(text) +
                                        (view.ScalingValuesUnwritten
                                             ? ", expected \"0\" until the next tick"
                                             : ", expected a \"%10.3f\" number"));
@@ -198,13 +185,13 @@ bool checkCsv(const ExpectedFile &file, const std::string &text, std::string *er
         }
         if (fields.size() != kChannels)
             return fail(error, where + " has " + std::to_string(fields.size()) +
-                                   " fields, expected 8: " + quoted(lines[row]));
+                                   " fields, expected 8: " + quoteWord(lines[row]));
         for (int c = 0; c < kChannels; ++c) {
             const std::optional<float> &want = file.CsvRows[row][c];
             const std::string column = " column " + std::to_string(c + 1);
             if (!looksLikeFixed(fields[c]))
                 return fail(error,
-                            where + column + " is not a \"%f\" number: " + quoted(fields[c]));
+                            where + column + " is not a \"%f\" number: " + quoteWord(fields[c]));
             if (want && fields[c] != formatFloat(*want))
                 return fail(error, where + column + " is " + fields[c] + ", expected " +
                                        formatFloat(*want));
@@ -225,8 +212,8 @@ bool checkSettings(const ExpectedFile &file, const std::string &text, std::strin
                                            : lines[k].compare(0, prefix.size(), prefix) == 0;
         if (!matches)
             return fail(error, file.Name + " line " + std::to_string(k + 1) + " is " +
-                                   quoted(lines[k]) + ", expected " +
-                                   quoted(file.Lines[k] ? *file.Lines[k] : prefix + "..."));
+                                   quoteWord(lines[k]) + ", expected " +
+                                   quoteWord(file.Lines[k] ? *file.Lines[k] : prefix + "..."));
     }
     return true;
 }

@@ -3,9 +3,11 @@
 #include <cstdio>
 
 #include "fuzz_datarefs.h"
+#include "scenario_tokens.h"
 
 namespace plotwright_uifuzz {
 namespace {
+using plotwright_host::quoteWord;
 
 // SplitMix64: the same numbers from a seed on every platform and standard library.
 class Random {
@@ -32,24 +34,6 @@ constexpr long long kFrameBudget = 4000;
 const char *const kWindowCaptions[] = {"Plotwright", "DataRef Setup", "DataRef Scaling"};
 const char *const kMenuItems[] = {"Graph Window", "DataRef Setup", "DataRef Scaling"};
 const char *const kFieldColumns[] = {"DataRef Name", "Index", "Scaling"};
-
-std::string quoted(const std::string &text) {
-    std::string out = "\"";
-    for (char c : text) {
-        const auto code = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (code < 0x20 || code >= 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\x%02X", code);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 std::string printable(Random &random, int length) {
     std::string text;
@@ -177,7 +161,7 @@ public:
         if (random_.percent(60)) {
             menu(Window::Graph);
             model().pressGraphButton("Record");
-            command("press " + quoted(kWindowCaptions[0]) + " \"Record\"", true);
+            command("press " + quoteWord(kWindowCaptions[0]) + " \"Record\"", true);
         }
 
         const int actions = 10 + random_.below(110);
@@ -217,18 +201,18 @@ private:
 
     void menu(Window window) {
         model().chooseMenu(window);
-        command(std::string("menu ") + quoted(kMenuItems[static_cast<int>(window)]), true);
+        command(std::string("menu ") + quoteWord(kMenuItems[static_cast<int>(window)]), true);
     }
 
     void close(Window window) {
         if (!shown(window)) return menu(window);
         model().closeWindow(window);
-        command(std::string("close ") + quoted(kWindowCaptions[static_cast<int>(window)]), true);
+        command(std::string("close ") + quoteWord(kWindowCaptions[static_cast<int>(window)]), true);
     }
 
     void press(Window window, const std::string &label, const std::string &row = "") {
-        command(std::string("press ") + quoted(kWindowCaptions[static_cast<int>(window)]) + " " +
-                    quoted(label) + row,
+        command(std::string("press ") + quoteWord(kWindowCaptions[static_cast<int>(window)]) + " " +
+                    quoteWord(label) + row,
                 true);
     }
 
@@ -240,12 +224,12 @@ private:
             "<",      "||",     ">",    ">>",    ">|",     "Stop",   "Previous Set", "Next Set"};
         const std::string &label = random_.pick(labels);
         std::optional<ExpectedFile> file = model().pressGraphButton(label);
-        command("press " + quoted(kWindowCaptions[0]) + " " + quoted(label), true, file);
+        command("press " + quoteWord(kWindowCaptions[0]) + " " + quoteWord(label), true, file);
     }
 
     void track() {
         model().touchTrack();
-        const std::string window = quoted(kWindowCaptions[0]);
+        const std::string window = quoteWord(kWindowCaptions[0]);
         switch (random_.below(3)) {
         case 0:
             return command("track " + window + " click " + fraction(random_), true);
@@ -269,14 +253,14 @@ private:
                                      : column == 1 ? indexText(random_)
                                                    : scalingText(random_);
             model().typeIntoField(row, column, text);
-            return command("type " + quoted(kWindowCaptions[1]) + " " +
-                               quoted(kFieldColumns[column]) + rowWords + " " + quoted(text),
+            return command("type " + quoteWord(kWindowCaptions[1]) + " " +
+                               quoteWord(kFieldColumns[column]) + rowWords + " " + quoteWord(text),
                            true);
         }
         if (roll < 60) {
             model().clickCheckBox(row);
             return command(
-                "click " + quoted(kWindowCaptions[1]) + " \"DataRef Enabled\"" + rowWords, true);
+                "click " + quoteWord(kWindowCaptions[1]) + " \"DataRef Enabled\"" + rowWords, true);
         }
         if (roll < 75) {
             model().checkDataRef(row);
@@ -288,7 +272,7 @@ private:
         }
         if (roll < 92) {
             const ExpectedFile file = model().createIniFile();
-            return command("press " + quoted(kWindowCaptions[1]) + " \"Create INI File\"", true,
+            return command("press " + quoteWord(kWindowCaptions[1]) + " \"Create INI File\"", true,
                            file);
         }
         const bool next = random_.percent(50);
