@@ -56,8 +56,11 @@ void destroyWindow(int32_t &created, XPWidgetID window) {
 } // namespace
 
 PLOTWRIGHT_EXPORT int XPluginStart(char *outName, char *outSignature, char *outDescription) {
-#if defined(__APPLE__) && defined(XPLM200)
-    // Every path the plug-in builds is POSIX-style; ask for it before the first path is read.
+#if defined(XPLM200)
+    // Without this the simulator hands out legacy paths: on Windows in the ANSI code page, which
+    // the UTF-8 file functions cannot open and which loses letters the code page lacks; on macOS
+    // HFS paths with ':'. Native paths are UTF-8 with '/' everywhere. It must come before the
+    // first path is asked for.
     XPLMEnableFeature("XPLM_USE_NATIVE_PATHS", 1);
 #endif
     try {

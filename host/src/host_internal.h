@@ -14,8 +14,10 @@ void resetScreen();
 // The screen back to its default size (both host builds).
 void resetScreenSize();
 
-// The system path handed to plug-ins, "" until resetHost succeeded.
+// The simulator's folder in UTF-8 with the host's separator, "" until resetHost succeeded.
 const std::string &systemPath();
+// Counts a path handed to a plug-in while native paths are off.
+void countPathRequest();
 
 // Which loaded module is running its entry points (nullptr outside them). Menus and menu items
 // made meanwhile belong to it, and go when the module is unloaded, as in the simulator.

@@ -8,6 +8,10 @@
 #include <set>
 #include <sstream>
 
+#if defined(_WIN32)
+#include "windows_wide_path.h" // windows.h, lean
+#endif
+
 #include "XPLMPlugin.h"
 #include "XPLMUtilities.h"
 #include "host_files.h"
@@ -15,12 +19,12 @@
 #include "xphost/host.h"
 
 namespace xphost {
+// The API promises callers that 512 bytes hold the system path.
+constexpr std::size_t kSystemPathBufferSize = 512;
+
 namespace {
 
 std::string pluginFolderBelowRoot();
-
-// The API promises callers that 512 bytes hold the system path.
-constexpr std::size_t kSystemPathBufferSize = 512;
 
 #if defined(_WIN32)
 constexpr char kSeparator = '\\';
@@ -34,16 +38,40 @@ constexpr char kSeparator = '/';
 bool isAbsolute(const std::string &path) { return !path.empty() && path.front() == '/'; }
 #endif
 
+const char kNativePaths[] = "XPLM_USE_NATIVE_PATHS";
+
 struct HostState {
-    std::string root;
+    std::string root; // UTF-8, with the host's separator
     std::set<std::string> features;
     std::vector<std::string> errors;
+    int legacyPathRequests = 0;
 };
 
 HostState &state() {
     static HostState instance;
     return instance;
 }
+
+bool nativePathsOn() { return state().features.count(kNativePaths) != 0; }
+
+#if defined(_WIN32)
+// What the simulator does with a UTF-8 path for a legacy-path plug-in: the path in the ANSI code
+// page, every letter the code page lacks replaced by its default character.
+std::string inCodePage(const std::string &utf8) {
+    const int units =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (units <= 0) return std::string();
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units);
+    const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, nullptr,
+                                          0, nullptr, nullptr);
+    if (bytes <= 0) return std::string();
+    std::string text(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, text.data(), bytes,
+                        nullptr, nullptr);
+    return text;
+}
+#endif
 
 std::string pluginFolderBelowRoot() {
     std::string folder = "Resources/plugins/Plotwright/";
@@ -62,6 +90,8 @@ const std::vector<std::string> &hostErrors() { return state().errors; }
 void clearHostErrors() { state().errors.clear(); }
 
 void resetHost(const std::string &installRoot) {
+    // A copy first: the argument may be installRoot() itself, which the reset clears.
+    std::string root = installRoot;
     internal::resetWidgets();
     internal::resetScreen();
     internal::resetFlightLoop();
@@ -71,10 +101,10 @@ void resetHost(const std::string &installRoot) {
     host.features.clear();
     host.errors.clear();
     host.root.clear();
+    host.legacyPathRequests = 0;
 
-    std::string root = installRoot;
     if (!isAbsolute(root)) {
-        reportHostError("install root must be an absolute path: '" + installRoot + "'");
+        reportHostError("install root must be an absolute path: '" + root + "'");
         return;
     }
     if (kSeparator != '/') std::replace(root.begin(), root.end(), '/', kSeparator);
@@ -98,6 +128,27 @@ std::string pluginFolder() { return state().root + pluginFolderBelowRoot(); }
 std::string logPath() { return state().root + "Log.txt"; }
 char directorySeparator() { return kSeparator; }
 
+bool nativePaths() { return nativePathsOn(); }
+
+std::string handedOutPath(const std::string &utf8Path) {
+#if defined(_WIN32)
+    if (nativePathsOn()) {
+        std::string path = utf8Path;
+        std::replace(path.begin(), path.end(), '\\', '/');
+        return path;
+    }
+    // Separators are swapped in UTF-8, where no byte of a letter looks like one; in a
+    // double-byte code page the second byte of a letter may.
+    std::string path = utf8Path;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return inCodePage(path);
+#else
+    return utf8Path;
+#endif
+}
+
+int legacyPathRequests() { return state().legacyPathRequests; }
+
 std::string logText() {
     std::ifstream in(internal::nativePath(logPath()), std::ios::binary);
     std::ostringstream text;
@@ -109,6 +160,10 @@ bool featureEnabled(const std::string &feature) { return state().features.count(
 
 namespace internal {
 const std::string &systemPath() { return state().root; }
+
+void countPathRequest() {
+    if (!nativePathsOn()) ++state().legacyPathRequests;
+}
 } // namespace internal
 
 } // namespace xphost
@@ -120,14 +175,24 @@ XPLM_API void XPLMGetSystemPath(char *outSystemPath) {
         reportHostError("XPLMGetSystemPath: null buffer");
         return;
     }
-    const std::string &root = xphost::internal::systemPath();
-    // root.size() < 512 is guaranteed by resetHost.
-    std::memcpy(outSystemPath, root.c_str(), root.size() + 1);
+    xphost::internal::countPathRequest();
+    const std::string path = xphost::handedOutPath(xphost::internal::systemPath());
+    // resetHost keeps the UTF-8 root below 512 bytes, and no code page takes more bytes for a
+    // letter than UTF-8 does; the check keeps that promise should either ever change.
+    if (path.size() + 1 > xphost::kSystemPathBufferSize) {
+        reportHostError("XPLMGetSystemPath: the path handed out would pass 512 bytes");
+        outSystemPath[0] = '\0';
+        return;
+    }
+    std::memcpy(outSystemPath, path.c_str(), path.size() + 1);
 }
 
 XPLM_API const char *XPLMGetDirectorySeparator(void) {
-    static const char separator[] = {xphost::directorySeparator(), '\0'};
-    return separator;
+    xphost::internal::countPathRequest();
+    // Read at every call: the answer changes when the plug-in switches native paths on.
+    static const char kNative[] = "/";
+    static const char kLegacy[] = {xphost::directorySeparator(), '\0'};
+    return xphost::nativePaths() ? kNative : kLegacy;
 }
 
 XPLM_API void XPLMDebugString(const char *inString) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "XPLMPlugin.h"
 #include "xphost/host.h"
 
 namespace plotwright_test {
@@ -94,11 +95,16 @@ std::string textFileBytes(const std::string &text) {
 #endif
 }
 
+void resetStartedHost(const std::string &root) {
+    xphost::resetHost(root);
+    XPLMEnableFeature("XPLM_USE_NATIVE_PATHS", 1);
+}
+
 void HostTest::SetUp() {
-    xphost::resetHost(makeTempFolder("install"));
+    resetStartedHost(makeTempFolder("install"));
     ASSERT_TRUE(xphost::hostErrors().empty());
-    root_ = xphost::installRoot();
-    pluginDir_ = xphost::pluginFolder();
+    root_ = xphost::handedOutPath(xphost::installRoot());
+    pluginDir_ = xphost::handedOutPath(xphost::pluginFolder());
 }
 
 void HostTest::TearDown() {

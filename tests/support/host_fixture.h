@@ -26,15 +26,19 @@ bool fileExists(const std::string &path);
 // end (CR LF on Windows).
 std::string textFileBytes(const std::string &text);
 
+// resetHost, then native paths on, as XPluginStart leaves them first thing: the plug-in's parts
+// are tested as they run, after the start.
+void resetStartedHost(const std::string &root);
+
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The simulated install folder, ending with the platform's separator, as the host hands it
-    // out.
+    // The simulated install folder, ending with '/', as the host hands it out in native paths
+    // (UTF-8 with '/', on Windows too): the paths the plug-in builds and logs start with it.
     std::string root_;
-    // root_ + "Resources/plugins/Plotwright/", with the platform's separator.
+    // root_ + "Resources/plugins/Plotwright/".
     std::string pluginDir_;
 };
 

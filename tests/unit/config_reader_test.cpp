@@ -28,7 +28,7 @@ const std::string kLogOk = "Plotwright - parsing successful\n";
 TEST_F(ConfigTest, FilesWithoutKeyLinesReadOkAndChangeNothing) {
     for (const std::string &text :
          {""s, "\n\n   \n"s, "[CONFIG]\n[DATASET1]\n; notes: plain text\n"s, "[NOWHERE]\n"s}) {
-        xphost::resetHost(root_);
+        plotwright_test::resetStartedHost(root_);
         EXPECT_EQ(load(text), kLogStart + kLogOk) << text;
         EXPECT_EQ(state_->FullSizeWindow, 1);
         EXPECT_STREQ(name(0, 0), "");
@@ -129,7 +129,7 @@ TEST_F(ConfigTest, KeysAreComparedExactlyAndCaseSensitively) {
 TEST_F(ConfigTest, LastEqualsSignSplitsKeyFromValue) {
     EXPECT_EQ(load("[DATASET1]\nName1 = a=b\n"),
               kLogStart + "Name1=a is an invalid field\nParse Error in DataSet1 data\n");
-    xphost::resetHost(root_);
+    plotwright_test::resetStartedHost(root_);
     EXPECT_EQ(load("[DATASET2]\n; a comment, x = y\n"),
               kLogStart + ";acomment,x is an invalid field\nParse Error in DataSet2 data\n");
     EXPECT_STREQ(name(0, 0), "");
@@ -144,7 +144,7 @@ TEST_F(ConfigTest, ClosingBracketMakesAHeaderWhoseFirstCharacterIsDropped) {
     EXPECT_STREQ(name(0, 1), "");
 
     // Indentation is the dropped first character, so "[" becomes part of the name.
-    xphost::resetHost(root_);
+    plotwright_test::resetStartedHost(root_);
     EXPECT_EQ(load("  [CONFIG]\nFullSizeWindow = 0\n"),
               kLogStart + "[CONFIG is an invalid section name\nParse Error in Section Name\n");
     EXPECT_EQ(state_->FullSizeWindow, 1);
@@ -165,7 +165,7 @@ TEST_F(ConfigTest, EntriesWithoutSectionNameEndTheWalkAndAreReported) {
         {"[DATASET1]\nName1=a\n]]\nName2=b\n", "0 setting(s)"},
     };
     for (const auto &c : cases) {
-        xphost::resetHost(root_);
+        plotwright_test::resetStartedHost(root_);
         state_->resetToDefaults();
         const std::string log = load(c.Text);
         EXPECT_EQ(log, kLogStart +
@@ -213,7 +213,7 @@ TEST_F(ConfigTest, AByteOrderMarkAtTheStartIsSkipped) {
 TEST_F(ConfigTest, NamesFromTheFileAreEscapedInTheLog) {
     EXPECT_EQ(load("[DATASET1]\nName1\t= a\n"),
               kLogStart + "Name1\\x09 is an invalid field\nParse Error in DataSet1 data\n");
-    xphost::resetHost(root_);
+    plotwright_test::resetStartedHost(root_);
     EXPECT_EQ(load("[D\xC3\xA9J\xC0\xAF\x1B[2J\\]\nName1 = a\n"),
               kLogStart + "D\xC3\xA9J\\xC0\\xAF\\x1B[2J\\ is an invalid section name\n"
                           "Parse Error in Section Name\n");
@@ -278,7 +278,7 @@ TEST_F(ConfigTest, EachResultLogsItsExactLines) {
         {"[DATASET3]\nName3 = a\n", kLogOk},
     };
     for (const auto &c : cases) {
-        xphost::resetHost(root_);
+        plotwright_test::resetStartedHost(root_);
         EXPECT_EQ(load(c.Text), kLogStart + c.Log) << c.Text;
     }
 }
@@ -294,7 +294,7 @@ TEST_F(ConfigTest, LongestDetailMessagesAreLoggedWhole) {
     const std::string section(253, 'S');
     EXPECT_EQ(load("[" + section + "]\nName1=a\n"),
               kLogStart + section + " is an invalid section name\nParse Error in Section Name\n");
-    xphost::resetHost(root_);
+    plotwright_test::resetStartedHost(root_);
     const std::string key(254, 'K');
     EXPECT_EQ(load("[DATASET1]\n" + key + "=\n"),
               kLogStart + key + " is an invalid field\nParse Error in DataSet1 data\n");
@@ -318,7 +318,7 @@ TEST_F(ConfigTest, MissingOrUnreadableFileKeepsTheDefaults) {
     const char *const kinds[] = {"folder", "fifo"};
 #endif
     for (const char *kind : kinds) {
-        xphost::resetHost(root_);
+        plotwright_test::resetStartedHost(root_);
         std::filesystem::remove(plotwright_test::fsPath(settingsPath_));
         if (std::string(kind) == "folder")
             std::filesystem::create_directory(plotwright_test::fsPath(settingsPath_));
@@ -342,7 +342,7 @@ TEST_F(ConfigTest, MissingOrUnreadableFileKeepsTheDefaults) {
     std::filesystem::remove(plotwright_test::fsPath(settingsPath_));
     writeFile(settingsPath_, "[CONFIG]\nFullSizeWindow = 0\n");
     chmod(settingsPath_.c_str(), 0);
-    xphost::resetHost(root_);
+    plotwright_test::resetStartedHost(root_);
     writeFile(xphost::logPath(), "");
     chmod(xphost::logPath().c_str(), 0666);
     const int status =
@@ -410,7 +410,7 @@ TEST_F(ConfigTest, EndlessOrHugeFileStopsAtTheSizeLimit) {
         << xphost::logText();
 
     std::filesystem::remove(plotwright_test::fsPath(settingsPath_));
-    xphost::resetHost(root_);
+    plotwright_test::resetStartedHost(root_);
 #endif
     std::string text = "[DATASET1]\nName1 = a\n";
     while (text.size() <= 1u << 20)

@@ -96,7 +96,7 @@ TEST_F(ConfigWriterTest, AFailedWriteKeepsTheEarlierFileAndSaysWhy) {
     // A device or folder under the name is neither written to nor replaced.
     std::filesystem::remove(plotwright_test::fsPath(newPath()));
     std::filesystem::create_symlink("/dev/full", newPath());
-    xphost::resetHost(root_);
+    plotwright_test::resetStartedHost(root_);
     EXPECT_FALSE(writeConfigFile(*state_));
     EXPECT_EQ(xphost::logText(), failed + "it is not a regular file.\n");
     EXPECT_TRUE(std::filesystem::is_symlink(plotwright_test::fsPath(newPath())));
@@ -104,7 +104,7 @@ TEST_F(ConfigWriterTest, AFailedWriteKeepsTheEarlierFileAndSaysWhy) {
 
     std::filesystem::remove(plotwright_test::fsPath(newPath()));
     std::filesystem::remove_all(plotwright_test::fsPath(pluginDir_));
-    xphost::resetHost(root_);
+    plotwright_test::resetStartedHost(root_);
     std::filesystem::remove_all(plotwright_test::fsPath(pluginDir_));
     EXPECT_FALSE(writeConfigFile(*state_));
     EXPECT_FALSE(std::filesystem::exists(plotwright_test::fsPath(newPath())));

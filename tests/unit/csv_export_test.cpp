@@ -294,7 +294,7 @@ TEST_F(CsvExport, ADeepInstallFolderIsWritten) {
     std::string root = root_ + "deep/";
     while (root.size() < 450)
         root += std::string(60, 'x') + "/";
-    xphost::resetHost(root);
+    plotwright_test::resetStartedHost(root);
     const float values[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     store_->appendSample(0, values);
     store_->exportSetCsv(0);

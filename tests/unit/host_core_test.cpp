@@ -1,12 +1,19 @@
 // The host's stand-ins for the simulator's datarefs, menus, flight loop, log and paths: what the
 // plug-in's tests rely on them to do, and the strictness that keeps those tests honest.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 #include "XPLMDataAccess.h"
 #include "XPLMMenus.h"
+#include "XPLMPlugin.h"
 #include "XPLMProcessing.h"
 #include "XPLMUtilities.h"
 #include "support/host_fixture.h"
@@ -23,18 +30,57 @@ TEST_F(HostTest, SystemPathEndsWithSeparatorAndLogAppendsUnchanged) {
     char path[512];
     XPLMGetSystemPath(path);
     EXPECT_EQ(std::string(path), root_);
-#if defined(_WIN32)
-    const char *separator = "\\";
-#else
-    const char *separator = "/";
-#endif
-    EXPECT_EQ(path[std::strlen(path) - 1], separator[0]);
-    EXPECT_STREQ(XPLMGetDirectorySeparator(), separator);
+    EXPECT_EQ(path[std::strlen(path) - 1], '/');
     XPLMDebugString("one ");
     XPLMDebugString("two\n");
     EXPECT_EQ(xphost::logText(), "one two\n");
     EXPECT_TRUE(plotwright_test::fileExists(root_ + "Log.txt"));
     EXPECT_TRUE(plotwright_test::fileExists(pluginDir_));
+}
+
+// Legacy paths until the plug-in asks for native ones, as the simulator: on Windows in the ANSI
+// code page with '\', where letters the code page lacks arrive as '?'. The separator follows the
+// mode at each call, and a reset starts legacy again.
+TEST_F(HostTest, PathsAreLegacyUntilNativeOnesAreAskedFor) {
+    const std::string cyrillic = "\u0421\u0438\u043c\u0443\u043b\u044f\u0442\u043e\u0440";
+    xphost::resetHost(plotwright_test::makeTempFolder("modes") + cyrillic);
+    ASSERT_TRUE(xphost::hostErrors().empty());
+    const std::string utf8 = xphost::installRoot();
+    std::string legacy = utf8;
+    std::string native = utf8;
+#if defined(_WIN32)
+    // Wine's code page follows the Unix locale; the tests pin one Western locale (Windows 1252).
+    ASSERT_EQ(GetACP(), 1252u);
+    for (const auto &letters : {std::pair<std::string, std::string>{"\u00e7", "\xE7"},
+                                {"\u00e3", "\xE3"},
+                                {cyrillic, std::string(9, '?')}}) {
+        const std::size_t at = legacy.find(letters.first);
+        ASSERT_NE(at, std::string::npos) << letters.first;
+        legacy.replace(at, letters.first.size(), letters.second);
+    }
+    std::replace(native.begin(), native.end(), '\\', '/');
+    const char *legacySeparator = "\\";
+#else
+    const char *legacySeparator = "/";
+#endif
+    char path[512];
+    XPLMGetSystemPath(path);
+    EXPECT_EQ(std::string(path), legacy);
+    EXPECT_STREQ(XPLMGetDirectorySeparator(), legacySeparator);
+    EXPECT_EQ(xphost::legacyPathRequests(), 2);
+
+    XPLMEnableFeature("XPLM_USE_NATIVE_PATHS", 1);
+    EXPECT_TRUE(xphost::nativePaths());
+    XPLMGetSystemPath(path);
+    EXPECT_EQ(std::string(path), native);
+    EXPECT_EQ(xphost::handedOutPath(utf8), native);
+    EXPECT_STREQ(XPLMGetDirectorySeparator(), "/");
+    EXPECT_EQ(xphost::legacyPathRequests(), 2);
+
+    xphost::resetHost(utf8);
+    EXPECT_FALSE(xphost::nativePaths());
+    EXPECT_EQ(xphost::legacyPathRequests(), 0);
+    EXPECT_STREQ(XPLMGetDirectorySeparator(), legacySeparator);
 }
 
 TEST_F(HostTest, ScalarDatarefsReportTheirTypesAndConvert) {

@@ -46,6 +46,19 @@ protected:
     IdentityBuffers ids_;
 };
 
+// Legacy paths are in the ANSI code page on Windows, which the file functions cannot take and
+// which loses letters; the plug-in asks for native ones before it asks for any path, and joins
+// its paths with the separator they use.
+TEST_F(PluginLifecycleTest, AsksForNativePathsBeforeItsFirstPath) {
+    xphost::resetHost(xphost::installRoot()); // legacy paths, as the simulator starts a plug-in
+    ASSERT_FALSE(xphost::nativePaths());
+    ASSERT_EQ(start(), 1);
+    EXPECT_TRUE(xphost::nativePaths());
+    EXPECT_EQ(xphost::legacyPathRequests(), 0);
+    EXPECT_EQ(std::string(gAppState->SettingsPath),
+              root_ + "Resources/plugins/Plotwright/Plotwright.ini");
+}
+
 TEST_F(PluginLifecycleTest, HandsOverItsIdentityWithExactByteCounts) {
     ASSERT_EQ(start(), 1);
     EXPECT_STREQ(ids_.name, "Plotwrite");
@@ -260,7 +273,8 @@ TEST_F(DeepInstallTest, TheSettingsOfADeepInstallAreRead) {
                                "[CONFIG]\nFullSizeWindow = 0\n");
     IdentityBuffers ids;
     ASSERT_EQ(XPluginStart(ids.name, ids.signature, ids.description), 1);
-    EXPECT_EQ(std::string(gAppState->SettingsPath), xphost::pluginFolder() + "Plotwright.ini");
+    EXPECT_EQ(std::string(gAppState->SettingsPath),
+              xphost::handedOutPath(xphost::pluginFolder()) + "Plotwright.ini");
     EXPECT_EQ(gAppState->FullSizeWindow, 0);
     EXPECT_NE(xphost::logText().find("Plotwright - parsing successful\n"), std::string::npos);
     EXPECT_TRUE(xphost::hostErrors().empty());

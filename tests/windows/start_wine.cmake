@@ -6,6 +6,7 @@
 file(MAKE_DIRECTORY "${PREFIX}")
 set(ENV{WINEPREFIX} "${PREFIX}")
 set(ENV{WINEDEBUG} "-all")
+set(ENV{LC_ALL} "C.UTF-8") # as the tests' environment (WindowsTests.cmake)
 set(log "${PREFIX}/start.log")
 execute_process(COMMAND "${WINESERVER}" -p RESULT_VARIABLE result
                 OUTPUT_FILE "${log}" ERROR_FILE "${log}")

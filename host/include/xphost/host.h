@@ -13,22 +13,44 @@
 
 namespace xphost {
 
-// Forgets every dataref, menu, flight loop, widget, feature and error, and makes installRoot
-// the simulator's folder: creates installRoot/Resources/plugins/Plotwright/ and an empty
-// installRoot/Log.txt. The root must be an absolute path in UTF-8 (on Windows one with a drive
-// letter, "C:\..."); it is stored with a trailing separator, and on Windows every '/' in it
-// becomes '\', so plug-ins get the paths the simulator hands out there.
+// Paths. The simulator has two path modes, and so does the host:
+// - Legacy paths, the default. On Windows the path is in the ANSI code page (GetACP) with '\'
+//   between folders; a letter the code page cannot hold arrives as the code page's default
+//   character ('?'), so such a folder cannot be reached at all. On Linux it is UTF-8 with '/'.
+//   (On macOS the simulator hands out HFS paths with ':' in MacRoman; the host is not built
+//   there.)
+// - Native paths, once the plug-in calls XPLMEnableFeature("XPLM_USE_NATIVE_PATHS", 1): UTF-8
+//   with '/' on every platform (on Windows "C:/X-Plane 12/").
+// XPLMGetSystemPath and XPLMGetDirectorySeparator answer in the mode of the moment of each call.
+// The host's own functions below (installRoot, pluginFolder, logPath) and the tests and tools
+// deal in UTF-8 with the host's separator whatever the mode; only what a plug-in gets through
+// the API changes.
+
+// Forgets every dataref, menu, flight loop, widget, feature (so paths are legacy again), count
+// and error, and makes installRoot the simulator's folder: creates
+// installRoot/Resources/plugins/Plotwright/ and an empty installRoot/Log.txt. The root must be
+// an absolute path in UTF-8 (on Windows one with a drive letter, "C:\..."); it is stored with a
+// trailing separator, and on Windows every '/' in it becomes '\'.
 // Roots whose path (with separator and NUL) would not fit the 512 bytes the API promises to
 // callers are refused with a host error and leave the host without a root.
 void resetHost(const std::string &installRoot);
 
-// What XPLMGetDirectorySeparator hands out: '\' on Windows, '/' on Linux, as the simulator.
+// The host's separator, the one legacy paths use: '\' on Windows, '/' on Linux.
 char directorySeparator();
 
-// The simulator's folder, ending with the separator.
+// The simulator's folder in UTF-8, ending with the host's separator.
 const std::string &installRoot();
-// installRoot() + "Resources/plugins/Plotwright/", with the platform's separator.
+// installRoot() + "Resources/plugins/Plotwright/", with the host's separator.
 std::string pluginFolder();
+
+// Whether native paths are on.
+bool nativePaths();
+// A UTF-8 path of the host's (installRoot() and below) as the API hands it to a plug-in in the
+// current mode, for tests that compare what the plug-in built or logged. Counts nothing.
+std::string handedOutPath(const std::string &utf8Path);
+// Calls of XPLMGetSystemPath and XPLMGetDirectorySeparator answered while native paths were off,
+// since resetHost: a plug-in that switches native paths on first makes none.
+int legacyPathRequests();
 
 // What XPLMDebugString has written since resetHost (read back from Log.txt).
 std::string logText();
