@@ -121,7 +121,13 @@ bool chooseMenuItem(const std::vector<std::string> &path, std::string *error) {
             continue;
         }
         if (menu->handler == nullptr) return fail("menu \"" + menu->name + "\" has no handler");
+        if (!internal::isModuleEnabled(menu->owner))
+            return fail("menu \"" + menu->name + "\" belongs to a disabled plug-in");
+        // What the handler registers or creates is its module's.
+        const void *previous = menus().runningModule;
+        menus().runningModule = menu->owner;
         menu->handler(menu->menuRef, found->ItemRef);
+        menus().runningModule = previous;
     }
     return true;
 }
@@ -134,6 +140,7 @@ void resetMenus() {
 }
 
 void setRunningModule(const void *module) { menus().runningModule = module; }
+const void *runningModule() { return menus().runningModule; }
 
 void removeMenusOwnedBy(const void *module) {
     if (module == nullptr) return;
