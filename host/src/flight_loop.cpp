@@ -106,20 +106,6 @@ bool isDue(const Registration &loop) {
     return loop.interval > 0.0f ? clock().wall >= loop.due : clock().frames >= loop.dueFrame;
 }
 
-// What a callback registers while it runs belongs to its module.
-class RunningAs {
-public:
-    explicit RunningAs(const void *module) : previous_(internal::runningModule()) {
-        internal::setRunningModule(module);
-    }
-    ~RunningAs() { internal::setRunningModule(previous_); }
-    RunningAs(const RunningAs &) = delete;
-    RunningAs &operator=(const RunningAs &) = delete;
-
-private:
-    const void *previous_;
-};
-
 void callFlightLoops() {
     Clock &c = clock();
     ++c.phases;
@@ -139,7 +125,7 @@ void callFlightLoops() {
         ++c.calls;
         float next = 0.0f;
         {
-            RunningAs running(owner);
+            internal::RunningModuleScope running(owner);
             next = callback(sinceLast, sincePhase, static_cast<int>(c.phases), refcon);
         }
         // The vector may have grown during the call; find the registration again.

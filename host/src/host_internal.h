@@ -32,4 +32,19 @@ bool isModuleEnabled(const void *module);
 void forgetModuleState(const void *module);
 void forgetModuleStates();
 
+// While a module's callback runs, what it registers or creates is its own; restores the module
+// that ran before (callbacks nest: a flight loop sets a property, the widget's handler runs).
+class RunningModuleScope {
+public:
+    explicit RunningModuleScope(const void *module) : previous_(runningModule()) {
+        if (module != nullptr) setRunningModule(module);
+    }
+    ~RunningModuleScope() { setRunningModule(previous_); }
+    RunningModuleScope(const RunningModuleScope &) = delete;
+    RunningModuleScope &operator=(const RunningModuleScope &) = delete;
+
+private:
+    const void *previous_;
+};
+
 } // namespace xphost::internal

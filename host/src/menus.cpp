@@ -123,11 +123,8 @@ bool chooseMenuItem(const std::vector<std::string> &path, std::string *error) {
         if (menu->handler == nullptr) return fail("menu \"" + menu->name + "\" has no handler");
         if (!internal::isModuleEnabled(menu->owner))
             return fail("menu \"" + menu->name + "\" belongs to a disabled plug-in");
-        // What the handler registers or creates is its module's.
-        const void *previous = menus().runningModule;
-        menus().runningModule = menu->owner;
+        internal::RunningModuleScope running(menu->owner);
         menu->handler(menu->menuRef, found->ItemRef);
-        menus().runningModule = previous;
     }
     return true;
 }
