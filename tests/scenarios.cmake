@@ -25,6 +25,17 @@ if(TARGET plotwright-host)
       LABELS scenario TIMEOUT 600 ENVIRONMENT "${PLOTWRIGHT_TEST_ENVIRONMENT}")
   endforeach()
 
+  # One flight at the rates users' simulators draw, steady and uneven: what must hold at any.
+  foreach(rate IN ITEMS 20 30 60 144 20..144)
+    string(REPLACE ".." "-" rate_name "${rate}")
+    add_test(NAME scenario.any-frame-rate.${rate_name}fps
+             COMMAND plotwright-host --scenario "${PROJECT_SOURCE_DIR}/tests/scenarios/any-frame-rate.scn"
+                     --framerate ${rate}
+                     --out "${PROJECT_BINARY_DIR}/test-output/X-Plane 12 Simulação/any-frame-rate-${rate_name}")
+    set_tests_properties(scenario.any-frame-rate.${rate_name}fps PROPERTIES
+      LABELS scenario TIMEOUT 600 ENVIRONMENT "${PLOTWRIGHT_TEST_ENVIRONMENT}")
+  endforeach()
+
   # `make install` into a temporary folder, then the installed module through a scenario.
   add_test(NAME install.into-empty-folder
            COMMAND "${CMAKE_COMMAND}" -DBUILD_DIR=${PROJECT_BINARY_DIR}

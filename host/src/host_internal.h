@@ -22,6 +22,31 @@ void countPathRequest();
 // Which loaded module is running its entry points (nullptr outside them). Menus and menu items
 // made meanwhile belong to it, and go when the module is unloaded, as in the simulator.
 void setRunningModule(const void *module);
+const void *runningModule();
 void removeMenusOwnedBy(const void *module);
+
+// A module between XPluginDisable and XPluginEnable gets no callbacks: no flight loop, no menu
+// handler, no drawing, no widget messages from the user's input. nullptr (what the host's own
+// tests create outside any module) is always enabled.
+void setModuleEnabled(const void *module, bool enabled);
+bool isModuleEnabled(const void *module);
+// Unloading a module, or resetHost, forgets its state: a later module may get the same handle.
+void forgetModuleState(const void *module);
+void forgetModuleStates();
+
+// While a module's callback runs, what it registers or creates is its own; restores the module
+// that ran before (callbacks nest: a flight loop sets a property, the widget's handler runs).
+class RunningModuleScope {
+public:
+    explicit RunningModuleScope(const void *module) : previous_(runningModule()) {
+        if (module != nullptr) setRunningModule(module);
+    }
+    ~RunningModuleScope() { setRunningModule(previous_); }
+    RunningModuleScope(const RunningModuleScope &) = delete;
+    RunningModuleScope &operator=(const RunningModuleScope &) = delete;
+
+private:
+    const void *previous_;
+};
 
 } // namespace xphost::internal

@@ -121,6 +121,9 @@ bool chooseMenuItem(const std::vector<std::string> &path, std::string *error) {
             continue;
         }
         if (menu->handler == nullptr) return fail("menu \"" + menu->name + "\" has no handler");
+        if (!internal::isModuleEnabled(menu->owner))
+            return fail("menu \"" + menu->name + "\" belongs to a disabled plug-in");
+        internal::RunningModuleScope running(menu->owner);
         menu->handler(menu->menuRef, found->ItemRef);
     }
     return true;
@@ -134,6 +137,7 @@ void resetMenus() {
 }
 
 void setRunningModule(const void *module) { menus().runningModule = module; }
+const void *runningModule() { return menus().runningModule; }
 
 void removeMenusOwnedBy(const void *module) {
     if (module == nullptr) return;

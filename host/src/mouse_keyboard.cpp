@@ -8,6 +8,9 @@
 // - A mouse-down anywhere but on the focused text field takes the keyboard focus away.
 // - Key presses go to the focused widget and up its chain; keys typed while the focused widget
 //   is hidden go nowhere.
+// - The windows of a disabled plug-in take no input: a click on one is lost like a click on the
+//   bare screen (nothing behind it gets it), and drags, releases and keys meant for its widgets
+//   go nowhere.
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
 #include "standard_widgets.h"
@@ -34,7 +37,7 @@ XPWidgetID widgetAt(int x, int y) {
     for (auto it = roots.rbegin(); it != roots.rend(); ++it) {
         const Widget *root = findWidget(*it);
         if (root != nullptr && root->shown && !root->dying && containsPoint(*root, x, y))
-            return deepestWidgetAt(*root, x, y);
+            return ownerEnabled(*root) ? deepestWidgetAt(*root, x, y) : nullptr;
     }
     return nullptr;
 }
@@ -86,13 +89,15 @@ bool mouseDown(int x, int y) {
 
 void mouseDrag(int x, int y) {
     const XPWidgetID capture = inputState().mouseCapture;
-    if (findWidget(capture) != nullptr) sendMouse(capture, xpMsg_MouseDrag, x, y);
+    const Widget *widget = findWidget(capture);
+    if (widget != nullptr && ownerEnabled(*widget)) sendMouse(capture, xpMsg_MouseDrag, x, y);
 }
 
 void mouseUp(int x, int y) {
     const XPWidgetID capture = inputState().mouseCapture;
     inputState().mouseCapture = nullptr;
-    if (findWidget(capture) != nullptr) sendMouse(capture, xpMsg_MouseUp, x, y);
+    const Widget *widget = findWidget(capture);
+    if (widget != nullptr && ownerEnabled(*widget)) sendMouse(capture, xpMsg_MouseUp, x, y);
 }
 
 bool click(int x, int y) {
@@ -126,7 +131,7 @@ void typeText(const std::string &text) {
     for (char c : text) {
         const XPWidgetID focus = inputState().keyboardFocus;
         const Widget *field = findWidget(focus);
-        if (field == nullptr || !isEffectivelyVisible(*field)) return;
+        if (field == nullptr || !isEffectivelyVisible(*field) || !ownerEnabled(*field)) return;
         KeyState key;
         key.key = c;
         key.flags = kKeyDownFlag;

@@ -139,6 +139,7 @@ int PluginModule::enable() {
         result = enable_();
     }
     enabled_ = result == 1;
+    internal::setModuleEnabled(handle_, enabled_);
     return result;
 }
 
@@ -149,6 +150,7 @@ void PluginModule::disable() {
         disable_();
     }
     enabled_ = false;
+    internal::setModuleEnabled(handle_, false);
 }
 
 void PluginModule::receiveMessage(XPLMPluginID from, int message, void *param) {
@@ -172,6 +174,7 @@ void PluginModule::unload() {
     if (handle_ != nullptr) {
         // The simulator takes away the menus a plug-in leaves behind when it goes.
         internal::removeMenusOwnedBy(handle_);
+        internal::forgetModuleState(handle_);
         closeLibrary(handle_);
         handle_ = nullptr;
     }

@@ -24,6 +24,7 @@
 //   already says otherwise. LeakSanitizer's exit-time check stops and scans every thread of the
 //   process; with five driver threads parked at exit it crashed once in a few hundred runs, and
 //   now it finds the host's own thread only. The pixels are the same.
+// - The windows of a disabled plug-in are not drawn: a disabled plug-in gets no callbacks.
 // - Pictures of rectangles reaching beyond the screen are of the full requested size; the part
 //   off the screen is transparent black.
 // - A picture the process has no memory for is a host error naming its size, and the capture
@@ -355,8 +356,10 @@ void drawFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     internal::applyFrameStartState();
     internal::setFrameOpen(true);
-    for (XPWidgetID root : std::vector<XPWidgetID>(internal::rootOrder()))
-        paintWidget(root);
+    for (XPWidgetID root : std::vector<XPWidgetID>(internal::rootOrder())) {
+        const internal::Widget *widget = internal::findWidget(root);
+        if (widget != nullptr && internal::ownerEnabled(*widget)) paintWidget(root);
+    }
     internal::setFrameOpen(false);
 }
 

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "host_internal.h"
 #include "widget_tree.h"
 
 namespace xphost::internal {
@@ -21,6 +22,7 @@ std::vector<XPWidgetFunc_t> handlersOf(const Widget &widget) {
 int sendToWidget(XPWidgetID widget, XPWidgetMessage message, intptr_t param1, intptr_t param2) {
     const Widget *target = findWidget(widget);
     if (target == nullptr) return 0;
+    RunningModuleScope running(target->owner);
     for (XPWidgetFunc_t handler : handlersOf(*target)) {
         if (const int result = handler(message, widget, param1, param2)) return result;
         if (findWidget(widget) == nullptr) return 0;
@@ -43,6 +45,7 @@ void sendToEveryHandler(XPWidgetID widget, XPWidgetMessage message, intptr_t par
                         intptr_t param2) {
     const Widget *target = findWidget(widget);
     if (target == nullptr) return;
+    RunningModuleScope running(target->owner);
     for (XPWidgetFunc_t handler : handlersOf(*target))
         handler(message, widget, param1, param2);
 }

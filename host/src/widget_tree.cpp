@@ -74,6 +74,7 @@ Widget &addWidget(int left, int top, int right, int bottom, bool shown, const ch
     widget->descriptor = descriptor != nullptr ? descriptor : "";
     widget->widgetClass = widgetClass;
     widget->function = function;
+    widget->owner = runningModule();
     if (isRoot) {
         all.roots.push_back(widget->id);
     } else if (Widget *parent = findWidget(container)) {
@@ -102,6 +103,8 @@ void removeWidget(XPWidgetID id) {
 std::size_t widgetCount() { return tree().widgets.size(); }
 
 const std::vector<XPWidgetID> &rootOrder() { return tree().roots; }
+
+bool ownerEnabled(const Widget &widget) { return isModuleEnabled(widget.owner); }
 
 XPWidgetID rootOf(XPWidgetID id) {
     const Widget *widget = findWidget(id);

@@ -38,6 +38,9 @@ struct Widget {
     XPWidgetID parent = nullptr;
     // In creation order; the last one is in front.
     std::vector<XPWidgetID> children;
+    // The module that was running when the widget was made (nullptr: the host's own tests).
+    // While it is disabled the widget is neither drawn nor offered the user's input.
+    const void *owner = nullptr;
     // What a standard class remembers between a mouse-down and its mouse-up.
     bool pressed = false;
     int pressX = 0;
@@ -68,6 +71,8 @@ const std::vector<XPWidgetID> &rootOrder();
 // under no root.
 XPWidgetID rootOf(XPWidgetID id);
 bool isFrontRoot(XPWidgetID root);
+// Whether the module that made the widget is enabled (true for a widget of no module).
+bool ownerEnabled(const Widget &widget);
 void bringRootToFront(XPWidgetID root);
 
 // Shown, and every parent shown too, and hanging under a root.

@@ -106,12 +106,6 @@ ConfigParseResult applyConfigEntries(AppState &state, const ConfigEntry *entries
                                      bool firstEntriesBeforeAnyHeader) {
     int cursor = 0;
     while (cursor < count) {
-        if (entries[cursor].Section[0] == '\0') {
-            // Entries before any header are the file's first; after a header the section is
-            // empty only under a header that names none.
-            logUnreadRest(firstEntriesBeforeAnyHeader && cursor == 0, count - cursor - 1);
-            return ConfigParseResult::Ok;
-        }
         while (cursor < count && isSection(entries[cursor], kConfigSection)) {
             if (std::strcmp(entries[cursor].Key, kFullSizeWindowKey) != 0) {
                 logDetail(entries[cursor].Key, kInvalidField);
@@ -122,6 +116,14 @@ ConfigParseResult applyConfigEntries(AppState &state, const ConfigEntry *entries
             ++cursor;
         }
         if (cursor == count) break;
+        // Checked after the CONFIG entries as well as after a data set's: an unnamed section
+        // ends the walk wherever it stands, never reported as a bad section name. Entries
+        // before any header are the file's first; after a header the section is empty only
+        // under a header that names none.
+        if (entries[cursor].Section[0] == '\0') {
+            logUnreadRest(firstEntriesBeforeAnyHeader && cursor == 0, count - cursor - 1);
+            return ConfigParseResult::Ok;
+        }
 
         const char *section = entries[cursor].Section;
         const int set = dataSetOfSection(section);

@@ -6,11 +6,9 @@
 
 namespace {
 
-constexpr std::uint64_t kPowersOfTen[10] = {1,      10,      100,      1000,      10000,
+// Up to 10^9: every power fits 32 bits, so the digit divisions stay in 32-bit arithmetic.
+constexpr std::uint32_t kPowersOfTen[10] = {1,      10,      100,      1000,      10000,
                                             100000, 1000000, 10000000, 100000000, 1000000000};
-
-constexpr std::uint32_t kSmallPowersOfTen[10] = {1,      10,      100,      1000,      10000,
-                                                 100000, 1000000, 10000000, 100000000, 1000000000};
 
 // Two decimal digits at a time halve the divisions; the export writes millions of values.
 constexpr char kDigitPairs[] =
@@ -23,11 +21,11 @@ constexpr char kDigitPairs[] =
 template <int Decimals> char *writeDecimals(char *out, std::uint32_t fraction) {
     int place = 0;
     if constexpr (Decimals % 2 == 1) {
-        out[0] = static_cast<char>('0' + fraction / kSmallPowersOfTen[Decimals - 1]);
+        out[0] = static_cast<char>('0' + fraction / kPowersOfTen[Decimals - 1]);
         place = 1;
     }
     for (; place < Decimals; place += 2) {
-        const std::uint32_t pair = fraction / kSmallPowersOfTen[Decimals - place - 2] % 100;
+        const std::uint32_t pair = fraction / kPowersOfTen[Decimals - place - 2] % 100;
         out[place] = kDigitPairs[2 * pair];
         out[place + 1] = kDigitPairs[2 * pair + 1];
     }
@@ -52,7 +50,9 @@ template <int Decimals> char *writeModerate(char *out, std::uint64_t mantissa, i
         fraction = scaled >> shift;
         const std::uint64_t remainder = scaled & lowMask;
         const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-        if (remainder > half || (remainder == half && (fraction & 1u) != 0)) ++fraction;
+        // Half to even on the last digit written: with no decimals that is the integer's.
+        const std::uint64_t lastDigit = Decimals == 0 ? integerPart : fraction;
+        if (remainder > half || (remainder == half && (lastDigit & 1u) != 0)) ++fraction;
         if (fraction == scale) {
             fraction = 0;
             ++integerPart;

@@ -102,7 +102,9 @@ void handleGraphMouseDrag(const GraphView &view, const XPMouseState_t *mouse) {
                                        m.UpButton, minPosition, maxPosition));
 }
 
-void handleGraphMouseUp(const GraphView &view, const XPMouseState_t *mouse) {
-    if (!inTrackBand(view, mouse)) return;
+// The widget library sends the release to the widget that took the press, wherever the pointer
+// is: a thumb let go off the band must end the drag too, or the track stays lit and the next
+// press-and-move in the band scrolls although the thumb was never grabbed.
+void handleGraphMouseUp(const GraphView &view, const XPMouseState_t *) {
     setGraphProperty(view.Widget, graphProp_Dragging, 0);
 }

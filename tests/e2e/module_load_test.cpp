@@ -1,5 +1,6 @@
 // The real module, loaded with dlopen as the simulator loads it: its identity, its menu and its
 // flight loop reach the host, it unloads cleanly and can be loaded and started again.
+#include <cstdint>
 #include <string>
 
 #include "support/host_fixture.h"
@@ -7,6 +8,8 @@
 #include "xphost/host.h"
 #include "xphost/menus.h"
 #include "xphost/plugin_loader.h"
+#include "xphost/screen.h"
+#include "xphost/widgets.h"
 
 namespace {
 using plotwright_test::HostTest;
@@ -45,6 +48,50 @@ TEST_F(HostTest, RealModuleStartsRunsAndStops) {
     ASSERT_EQ(again.size(), 1u);
     EXPECT_EQ(xphost::menuItems(again[0].Submenu).size(), 3u);
     EXPECT_TRUE(xphost::chooseMenuItem({"Plotwrite", "Graph Window"}, &error)) << error;
+    module.unload();
+}
+
+// A disabled plug-in gets no callbacks in the simulator: no flight loop, no menu handler, no
+// drawing of its windows and no clicks, until it is enabled again.
+TEST_F(HostTest, ADisabledModuleGetsNoCallbacksUntilEnabledAgain) {
+    xphost::PluginModule module;
+    std::string error;
+    ASSERT_TRUE(module.load(PLOTWRIGHT_MODULE_PATH, &error)) << error;
+    ASSERT_EQ(module.start(), 1);
+    ASSERT_TRUE(xphost::chooseMenuItem({"Plotwrite", "Graph Window"}, &error)) << error;
+    ASSERT_FALSE(xphost::rootWidgets().empty());
+    const xphost::WidgetRect window = xphost::geometryOf(xphost::rootWidgets().back());
+    const int x = (window.Left + window.Right) / 2;
+    const int y = window.Top - 5; // the title bar
+    // One pixel of the window's title bar, and one of the bare desktop in the screen's corner.
+    auto pixel = [](int px, int py) {
+        const xphost::Image image = xphost::captureRect({px, py, px, py});
+        const std::uint8_t *rgba = image.at(0, 0);
+        return rgba == nullptr ? std::string() : std::string(rgba, rgba + 3);
+    };
+    const bool drawing = xphost::ensureGraphics();
+    if (drawing) {
+        EXPECT_NE(pixel(x, y), pixel(0, 0));
+    }
+    EXPECT_TRUE(xphost::click(x, y));
+    xphost::advanceSeconds(1.0);
+    ASSERT_GT(xphost::flightLoopCallCount(), 0);
+
+    module.disable();
+    const long long callsBefore = xphost::flightLoopCallCount();
+    xphost::advanceSeconds(1.0);
+    EXPECT_EQ(xphost::flightLoopCallCount(), callsBefore);
+    EXPECT_FALSE(xphost::chooseMenuItem({"Plotwrite", "Graph Window"}, &error));
+    EXPECT_FALSE(xphost::click(x, y));
+    if (drawing) {
+        EXPECT_EQ(pixel(x, y), pixel(0, 0)) << "the disabled plug-in's window is drawn";
+    }
+
+    module.enable();
+    xphost::advanceSeconds(0.5);
+    EXPECT_EQ(xphost::flightLoopCallCount(), callsBefore + 50);
+    EXPECT_TRUE(xphost::chooseMenuItem({"Plotwrite", "Graph Window"}, &error)) << error;
+    EXPECT_TRUE(xphost::click(x, y));
     module.unload();
 }
 

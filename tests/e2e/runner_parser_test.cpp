@@ -139,6 +139,48 @@ print Climbing out
     EXPECT_EQ(commandAs<Print>(s, 15).Text, "Climbing out");
 }
 
+// How the simulator runs its frames: a steady or uneven rate, a pause, and the flight-loop calls
+// counted and compared.
+TEST(ScenarioParser, ReadsFrameRatesPausesAndCountedCalls) {
+    const Scenario s = parseOk(R"(framerate 30
+framerate 20..144 seed 9
+pause
+resume
+count start
+count stop
+expect calls between 10 and 20
+expect file Plotwright1.csv lines == calls
+)");
+    const FrameRate &steady = commandAs<SetFrameRate>(s, 0).Rate;
+    EXPECT_FALSE(steady.jittered());
+    EXPECT_EQ(steady.Lowest, 30.0);
+    const FrameRate &uneven = commandAs<SetFrameRate>(s, 1).Rate;
+    EXPECT_EQ(uneven.Lowest, 20.0);
+    EXPECT_EQ(uneven.Highest, 144.0);
+    EXPECT_EQ(uneven.Seed, 9u);
+    EXPECT_TRUE(commandAs<PauseSimulator>(s, 2).Paused);
+    EXPECT_FALSE(commandAs<PauseSimulator>(s, 3).Paused);
+    EXPECT_TRUE(commandAs<CountCalls>(s, 4).Start);
+    EXPECT_FALSE(commandAs<CountCalls>(s, 5).Start);
+    EXPECT_EQ(commandAs<Expect>(s, 7).What, Expect::Subject::Calls);
+    EXPECT_TRUE(commandAs<Expect>(s, 8).Compare.NumberIsCalls);
+
+    const struct {
+        const char *Text;
+        const char *Message;
+    } bad[] = {
+        {"framerate 0.5\n", "t.scn:1: expected a frame rate from 1 to 1000"},
+        {"framerate 144..20\n", "t.scn:1: expected a frame rate from 1 to 1000"},
+        {"framerate 30 seed 2\n", "t.scn:1: a seed belongs to a range"},
+        {"count stop\n", "t.scn:1: count stop without a count start"},
+        {"count calls\n", "t.scn:1: expected count start or count stop"},
+    };
+    for (const auto &c : bad) {
+        const std::string error = parseError(c.Text);
+        EXPECT_EQ(error.rfind(c.Message, 0), 0u) << "for: " << c.Text << "got: " << error;
+    }
+}
+
 TEST(ScenarioParser, ReadsExpectations) {
     const Scenario s = parseOk(R"(start
 expect cell "DataRef Scaling" "Data Max" row 1 between 10 and 20

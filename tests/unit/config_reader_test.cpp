@@ -163,6 +163,9 @@ TEST_F(ConfigTest, EntriesWithoutSectionNameEndTheWalkAndAreReported) {
         // A lone "]" is its own first character: nothing lies before it, so no name.
         {"[DATASET1]\nName1=a\n]\nName2=b\nName3=c\n", "1 setting(s)"},
         {"[DATASET1]\nName1=a\n]]\nName2=b\n", "0 setting(s)"},
+        // Right after CONFIG entries as well as after a data set's.
+        {"[DATASET1]\nName1=a\n[CONFIG]\nFullSizeWindow=0\n[]\nName2=b\n[DATASET1]\nName3=c\n",
+         "1 setting(s)"},
     };
     for (const auto &c : cases) {
         plotwright_test::resetStartedHost(root_);

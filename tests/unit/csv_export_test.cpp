@@ -44,31 +44,31 @@ float floatFromBits(std::uint32_t bits) {
 // C's "%f" of the value. Only the sign of a NaN is the C library's choice: glibc writes "-nan"
 // for a negative one and mingw's printf "nan"; the export writes glibc's spelling everywhere, so
 // its files are the same on every platform.
-std::string printfFixed(float value) {
+std::string printfFixed(float value, int decimals = 6) {
     if (std::isnan(value)) return std::signbit(value) ? "-nan" : "nan";
     char text[kMaxFixedFloatChars + 1];
-    std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
+    std::snprintf(text, sizeof text, "%.*f", decimals, static_cast<double>(value));
     return text;
 }
 
-std::string fastFixed(float value) {
+std::string fastFixed(float value, int decimals = 6) {
     char text[kMaxFixedFloatChars];
-    char *end = writeFixedFloat(text, value);
+    char *end = writeFixedFloat(text, value, decimals);
     return std::string(text, static_cast<std::size_t>(end - text));
 }
 
 // Compares and stops at the first few differences, so a fault does not flood the log.
 class FixedFloatMatchesPrintf : public ::testing::Test {
 protected:
-    void check(float value) {
-        const std::string expected = printfFixed(value);
-        const std::string actual = fastFixed(value);
+    void check(float value, int decimals = 6) {
+        const std::string expected = printfFixed(value, decimals);
+        const std::string actual = fastFixed(value, decimals);
         if (expected == actual) return;
         std::uint32_t bits;
         std::memcpy(&bits, &value, sizeof bits);
         if (++mismatches_ <= 10) {
-            ADD_FAILURE() << "bits 0x" << std::hex << bits << ": printf gives '" << expected
-                          << "', export gives '" << actual << "'";
+            ADD_FAILURE() << decimals << " decimals, bits 0x" << std::hex << bits
+                          << ": printf gives '" << expected << "', export gives '" << actual << "'";
         }
     }
     int mismatches_ = 0;
@@ -151,6 +151,24 @@ TEST_F(FixedFloatMatchesPrintf, MillionsOfRandomBitPatterns) {
     std::uniform_real_distribution<float> everyday(-20000.0f, 20000.0f);
     for (int i = 0; i < 1000000; ++i)
         check(everyday(random));
+    EXPECT_EQ(mismatches_, 0);
+}
+
+// The function promises every precision from 0 to 9, not only the "%f" of the export. With d
+// decimals the exact ties are the odd multiples of 2^-(d+1); with none they are the halves,
+// where the integer's own last digit decides.
+TEST_F(FixedFloatMatchesPrintf, EveryPrecisionFromZeroToNine) {
+    std::mt19937 random(15u);
+    for (int decimals = 0; decimals <= 9; ++decimals) {
+        const float tieStep = std::ldexp(1.0f, -(decimals + 1));
+        for (int numerator = -4000; numerator <= 4000; ++numerator)
+            check(static_cast<float>(numerator) * tieStep, decimals);
+        for (int i = 0; i < 100000; ++i)
+            check(floatFromBits(random()), decimals);
+    }
+    EXPECT_EQ(fastFixed(1.5f, 0), "2");
+    EXPECT_EQ(fastFixed(2.5f, 0), "2");
+    EXPECT_EQ(fastFixed(-0.5f, 0), "-0");
     EXPECT_EQ(mismatches_, 0);
 }
 

@@ -225,6 +225,101 @@ TEST_F(HostTest, FlightLoopIntervalsInSecondsInFramesAndZero) {
     EXPECT_EQ(xphost::registeredFlightLoopCount(), 1u);
 }
 
+// What each call of a flight loop was given.
+struct TimingProbe {
+    float interval = 0.01f;
+    std::vector<float> sinceLastCall, sinceLastPhase;
+    std::vector<int> counters;
+    std::vector<long long> frames;
+};
+
+float timingLoop(float sinceLastCall, float sinceLastPhase, int counter, void *refcon) {
+    auto *probe = static_cast<TimingProbe *>(refcon);
+    probe->sinceLastCall.push_back(sinceLastCall);
+    probe->sinceLastPhase.push_back(sinceLastPhase);
+    probe->counters.push_back(counter);
+    probe->frames.push_back(xphost::frameCount());
+    return probe->interval;
+}
+
+// Below 100 frames a second a callback asking for 0.01 s runs once per frame; above, at the
+// first frame after its deadline. Never twice in a frame, and its arguments are the frames'.
+TEST_F(HostTest, FlightLoopsRunAtMostOncePerFrameAtTheFramesRate) {
+    xphost::setFrameRate(30.0);
+    TimingProbe slow;
+    XPLMRegisterFlightLoopCallback(timingLoop, 0.01f, &slow);
+    xphost::advanceSeconds(1.0);
+    ASSERT_EQ(slow.frames.size(), 30u);
+    EXPECT_NEAR(slow.sinceLastCall.back(), 1.0 / 30.0, 1e-6);
+    EXPECT_NEAR(slow.sinceLastPhase.back(), 1.0 / 30.0, 1e-6);
+    EXPECT_EQ(slow.counters.back() - slow.counters.front(), 29);
+    XPLMUnregisterFlightLoopCallback(timingLoop, &slow);
+
+    xphost::setFrameRate(144.0);
+    TimingProbe fast, everyFrame;
+    everyFrame.interval = -1.0f;
+    XPLMRegisterFlightLoopCallback(timingLoop, 0.01f, &fast);
+    XPLMRegisterFlightLoopCallback(timingLoop, -1.0f, &everyFrame);
+    xphost::advanceSeconds(1.0);
+    EXPECT_EQ(everyFrame.frames.size(), 144u);
+    EXPECT_EQ(fast.frames.size(), 72u); // every second frame: one frame is 6.9 ms
+    EXPECT_NEAR(fast.sinceLastCall.back(), 2.0 / 144.0, 1e-6);
+    EXPECT_NEAR(fast.sinceLastPhase.back(), 1.0 / 144.0, 1e-6);
+    EXPECT_EQ(fast.counters.back() - fast.counters[fast.counters.size() - 2], 2);
+    EXPECT_NEAR(xphost::wallTime(), 2.0, 1e-6) << "a steady rate does not drift";
+}
+
+// Uneven frames from a seed: the same seed gives the same frames, each call's elapsed time is
+// the wall time since its last call, and a 0.01 s callback still runs at most once per frame.
+TEST_F(HostTest, UnevenFramesRepeatWithTheirSeed) {
+    auto run = [this](std::uint64_t seed) {
+        xphost::resetHost(root_);
+        xphost::setFrameRateRange(20.0, 144.0, seed);
+        TimingProbe probe;
+        XPLMRegisterFlightLoopCallback(timingLoop, 0.01f, &probe);
+        xphost::advanceSeconds(5.0);
+        double total = 0.0;
+        for (float elapsed : probe.sinceLastCall)
+            total += elapsed;
+        EXPECT_NEAR(total, probe.frames.empty() ? 0.0 : xphost::wallTime(), 0.05);
+        for (std::size_t k = 1; k < probe.frames.size(); ++k) {
+            EXPECT_GT(probe.frames[k], probe.frames[k - 1]);
+            EXPECT_GE(probe.sinceLastCall[k], 0.01f - 1e-6f);
+            EXPECT_LE(probe.sinceLastPhase[k], 0.05f + 1e-6f);
+            EXPECT_GE(probe.sinceLastPhase[k], 1.0f / 144 - 1e-6f);
+        }
+        XPLMUnregisterFlightLoopCallback(timingLoop, &probe);
+        return probe.sinceLastCall;
+    };
+    const std::vector<float> first = run(7);
+    ASSERT_GT(first.size(), 100u);
+    EXPECT_LT(first.size(), 500u);
+    EXPECT_GT(*std::max_element(first.begin(), first.end()),
+              *std::min_element(first.begin(), first.end()) + 0.02f)
+        << "the frames are uneven";
+    EXPECT_EQ(run(7), first);
+    EXPECT_NE(run(8), first);
+}
+
+// A paused simulator: the flight's time stands still, frames and flight-loop calls go on.
+TEST_F(HostTest, APausedSimulatorKeepsCallingTheFlightLoop) {
+    std::vector<double> hookTimes;
+    xphost::setFrameHook([&hookTimes](double t) { hookTimes.push_back(t); });
+    LoopProbe probe{0, 0.01f, {}};
+    XPLMRegisterFlightLoopCallback(probeLoop, 0.01f, &probe);
+    xphost::advanceSeconds(1.0);
+    xphost::setPaused(true);
+    xphost::advanceSeconds(1.0);
+    EXPECT_EQ(probe.calls, 200);
+    EXPECT_NEAR(xphost::simTime(), 1.0, 1e-9);
+    EXPECT_NEAR(xphost::wallTime(), 2.0, 1e-9);
+    EXPECT_EQ(hookTimes.back(), hookTimes[99]);
+    xphost::setPaused(false);
+    xphost::advanceSeconds(0.5);
+    EXPECT_NEAR(xphost::simTime(), 1.5, 1e-9);
+    EXPECT_EQ(probe.calls, 250);
+}
+
 TEST_F(HostTest, TenSimulatedSecondsRunInstantly) {
     LoopProbe probe{0, 0.01f, {}};
     XPLMRegisterFlightLoopCallback(probeLoop, 0.01f, &probe);

@@ -49,6 +49,13 @@ bool parseCommandLine(const std::vector<std::string> &args, CommandLine *line, s
                     size + "'";
                 return false;
             }
+        } else if (arg == "--framerate") {
+            std::string rate;
+            if (!value(&rate)) return false;
+            if (!parseFrameRate(rate, &line->Rate, error)) {
+                *error = "--framerate: " + *error;
+                return false;
+            }
         } else if (arg == "--check") {
             line->CheckOnly = true;
         } else if (arg == "-v" || arg == "--verbose") {
@@ -83,6 +90,8 @@ std::string usageText(const std::string &program) {
            "  --settings FILE   the Plotwright.ini installed unless the scenario gives its own\n"
            "                    (default: the example settings file)\n"
            "  --screen WxH      screen size in pixels (default: the scenario's, else 1280x800)\n"
+           "  --framerate R     the simulator's frames a second from the start: 30, or 20..144\n"
+           "                    for frames of uneven length (default 100)\n"
            "  --check           only read the scenario and report its errors\n"
            "  -v, --verbose     print every command as it runs\n"
            "  -h, --help        this text\n"

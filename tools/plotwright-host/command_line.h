@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "frame_rate.h"
+
 namespace plotwright_host {
 
 struct CommandLine {
@@ -14,6 +16,7 @@ struct CommandLine {
     std::string SettingsPath; // empty: the example settings file beside the module
     int ScreenWidth = 0;
     int ScreenHeight = 0;
+    FrameRate Rate;
     bool CheckOnly = false;
     bool Verbose = false;
     bool Help = false;

@@ -73,6 +73,7 @@ int main(int argc, char **argv) {
         absolute(line.InstallRoot.empty() ? options.OutDir + "/install" : line.InstallRoot);
     options.ScreenWidth = line.ScreenWidth;
     options.ScreenHeight = line.ScreenHeight;
+    options.Rate = line.Rate;
     options.Verbose = line.Verbose;
 
     std::error_code ec;

@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "frame_rate.h"
+
 namespace plotwright_host {
 
 // Where a command came from, for every message about it.
@@ -96,6 +98,22 @@ struct Wait {
     double Amount = 0.0;
 };
 
+// The simulator's frame rate from here on.
+struct SetFrameRate {
+    FrameRate Rate;
+};
+
+// A paused simulator: the flight's time (t of the formulas) stands still, frames and the
+// flight loop go on.
+struct PauseSimulator {
+    bool Paused = true;
+};
+
+// Counts the plug-in's flight-loop calls: `count start` from zero, `count stop` holds the count.
+struct CountCalls {
+    bool Start = true;
+};
+
 struct Screenshot {
     std::string File;   // relative to the output folder
     std::string Window; // empty: the whole screen
@@ -122,7 +140,8 @@ struct Comparison {
     Op Kind = Op::Is;
     std::string Text;
     double Number = 0.0;
-    double Number2 = 0.0; // upper bound of Between
+    double Number2 = 0.0;       // upper bound of Between
+    bool NumberIsCalls = false; // Number is the count of flight-loop calls when checked
 };
 
 struct Colour {
@@ -143,6 +162,7 @@ struct Expect {
         Log,
         Pixel,  // Window ("" = screen), X, Y; Colour, Tolerance
         Region, // Window, X, Y, X2, Y2; Colour, Tolerance, Present
+        Calls,  // the count of the plug-in's flight-loop calls (CountCalls)
     };
     Subject What = Subject::CellText;
     std::string Window, Column, Label, Path;
@@ -160,9 +180,10 @@ struct Expect {
     Comparison Compare;
 };
 
-using Action = std::variant<DefineDataRef, SetFormula, DefineLet, StartPlugin, StopPlugin,
-                            ChooseMenu, PressButton, ClickCell, TypeIntoCell, CloseWindow,
-                            TrackClick, TrackDrag, Wait, Screenshot, Print, Expect>;
+using Action =
+    std::variant<DefineDataRef, SetFormula, DefineLet, StartPlugin, StopPlugin, ChooseMenu,
+                 PressButton, ClickCell, TypeIntoCell, CloseWindow, TrackClick, TrackDrag, Wait,
+                 Screenshot, Print, Expect, SetFrameRate, PauseSimulator, CountCalls>;
 
 struct Command {
     SourceLine Where;

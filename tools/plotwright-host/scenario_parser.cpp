@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <regex>
 #include <sstream>
 
@@ -22,7 +23,7 @@ constexpr double kTicksPerSecond = 100.0;
 
 const char kCommandList[] =
     "screen, settings, let, dataref, set, start, stop, menu, press, click, type, close, track, "
-    "wait, screenshot, print, expect";
+    "wait, screenshot, print, expect, framerate, pause, resume, count";
 
 // Thrown inside this file only, to leave a line's parsing at the first problem.
 struct LineError {
@@ -195,7 +196,10 @@ Comparison parseComparison(Words &words, bool numericOnly) {
             words.expectWord("and", "between the bounds");
             compare.Number2 = words.takeNumber("the upper bound");
         } else if (named.Numeric) {
-            compare.Number = words.takeNumber("a number after '" + op + "'");
+            if (words.skip("calls"))
+                compare.NumberIsCalls = true;
+            else
+                compare.Number = words.takeNumber("a number or calls after '" + op + "'");
         } else {
             compare.Text = words.take("the text to compare with");
             if (named.Kind == Comparison::Op::Matches) {
@@ -262,7 +266,7 @@ std::string takeRelativePath(Words &words, const std::string &what) {
 Expect parseExpect(Words &words) {
     Expect expect;
     const std::string subject = words.take("what to expect: cell, text, title, checked, unchecked, "
-                                           "window, file, log, pixel or region");
+                                           "window, file, log, pixel, region or calls");
     if (subject == "cell") {
         expect.What = Expect::Subject::CellText;
         expect.Window = takeWindow(words);
@@ -285,6 +289,9 @@ Expect parseExpect(Words &words) {
         expect.Window = takeWindow(words);
         expect.Column = words.take("a column heading");
         expect.Row = words.takeRow();
+    } else if (subject == "calls") {
+        expect.What = Expect::Subject::Calls;
+        expect.Compare = parseComparison(words, true);
     } else if (subject == "window") {
         expect.What = Expect::Subject::WindowState;
         expect.Window = takeWindow(words);
@@ -522,6 +529,9 @@ private:
             add(where, line, std::move(shot));
         } else if (command == "print") {
             add(where, line, Print{words.rest("a text to print")});
+        } else if (command == "framerate" || command == "pause" || command == "resume" ||
+                   command == "count") {
+            parseFrameCommand(where, line, command, words);
         } else if (command == "expect") {
             Expect expect = parseExpect(words);
             if (expect.Window == "screen") expect.Window.clear();
@@ -678,8 +688,39 @@ private:
         }
     }
 
+    // How the simulator runs its frames: the rate, a pause, and counting the flight-loop calls.
+    void parseFrameCommand(const SourceLine &where, const std::string &line,
+                           const std::string &command, Words &words) {
+        if (command == "framerate") {
+            SetFrameRate set;
+            std::string error;
+            if (!parseFrameRate(words.take("a frame rate (30) or a range (20..144)"), &set.Rate,
+                                &error))
+                fail(error);
+            if (words.skip("seed")) {
+                if (!set.Rate.jittered()) fail("a seed belongs to a range of frame rates");
+                set.Rate.Seed = static_cast<std::uint64_t>(
+                    words.takeInteger("a seed", 0, std::numeric_limits<long long>::max()));
+            }
+            words.end();
+            add(where, line, set);
+        } else if (command == "pause" || command == "resume") {
+            words.end();
+            add(where, line, PauseSimulator{command == "pause"});
+        } else {
+            const std::string what = words.take("start or stop");
+            if (what != "start" && what != "stop")
+                fail("expected count start or count stop, found '" + what + "'");
+            words.end();
+            if (what == "stop" && !counting_) fail("count stop without a count start before it");
+            counting_ = what == "start";
+            add(where, line, CountCalls{counting_});
+        }
+    }
+
     std::string file_;
     Scenario *scenario_;
+    bool counting_ = false;
     bool started_ = false;
     bool stopped_ = false;
     bool settingsGiven_ = false;

@@ -26,6 +26,7 @@ constexpr int kDefaultScreenHeight = 800;
 // can be shown.
 constexpr double kWaitSliceSeconds = 1.0;
 constexpr double kProgressEverySeconds = 30.0;
+constexpr double kHalfMicrosecond = 0.5e-6;
 
 template <class... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
 template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
@@ -40,7 +41,7 @@ public:
         for (std::size_t index = 0; index < scenario_.Commands.size(); ++index) {
             const Command &command = scenario_.Commands[index];
             if (options_.Verbose)
-                std::fprintf(options_.Progress, "[%8.2f s] %s  %s\n", xphost::simTime(),
+                std::fprintf(options_.Progress, "[%8.2f s] %s  %s\n", xphost::wallTime(),
                              command.Where.where().c_str(), command.Text.c_str());
             std::string error;
             const bool ok = performCatching(command, &error);
@@ -89,7 +90,8 @@ private:
         if (!xphost::ensureGraphics(&error))
             return fail(top, "no OpenGL context for the screen: " + error);
         xphost::setFrameHook([this](double t) { driver_.update(t); });
-        return true;
+        applyFrameRate(options_.Rate);
+        return !checkHost(top);
     }
 
     bool installSettings(std::string *error) {
@@ -122,7 +124,7 @@ private:
         std::vector<OutputFile> copied = collectPluginFiles(options_.OutDir, &error);
         if (!error.empty()) fail(SourceLine{scenario_.File, 0}, error);
         report_->Files.insert(report_->Files.end(), copied.begin(), copied.end());
-        report_->SimulatedSeconds = xphost::simTime();
+        report_->SimulatedSeconds = xphost::wallTime();
         report_->Succeeded = report_->Failures.empty();
     }
 
@@ -235,18 +237,18 @@ private:
             xphost::runFrames(static_cast<long long>(wait.Amount));
             return driverOk(error);
         }
+        // The simulator's running time: a paused simulator's clock goes on. Frames are whole;
+        // stop at the first frame at or after the end, as advanceSeconds does.
         const double end =
-            wait.In == Wait::Unit::UntilSeconds ? wait.Amount : xphost::simTime() + wait.Amount;
-        // Frames are whole; stop at the first frame at or after the end, as advanceSeconds does.
-        const double halfFrame = xphost::framePeriod() / 2.0;
-        while (xphost::simTime() + halfFrame < end) {
-            xphost::advanceSeconds(std::min(kWaitSliceSeconds, end - xphost::simTime()));
+            wait.In == Wait::Unit::UntilSeconds ? wait.Amount : xphost::wallTime() + wait.Amount;
+        while (end - xphost::wallTime() > kHalfMicrosecond) {
+            xphost::advanceSeconds(std::min(kWaitSliceSeconds, end - xphost::wallTime()));
             if (!driverOk(error) || !xphost::hostErrors().empty()) return driverOk(error);
-            if (xphost::simTime() >= nextProgress_) {
+            if (xphost::wallTime() >= nextProgress_) {
                 if (!options_.Verbose)
                     std::fprintf(options_.Progress, "  ... %.0f simulated seconds\n",
-                                 xphost::simTime());
-                nextProgress_ = xphost::simTime() + kProgressEverySeconds;
+                                 xphost::wallTime());
+                nextProgress_ = xphost::wallTime() + kProgressEverySeconds;
             }
         }
         return driverOk(error);
@@ -283,12 +285,49 @@ private:
     }
 
     bool perform(const Print &print, std::string *) {
-        std::fprintf(options_.Progress, "[%7.2f s] %s\n", xphost::simTime(), print.Text.c_str());
+        std::fprintf(options_.Progress, "[%7.2f s] %s\n", xphost::wallTime(), print.Text.c_str());
         return true;
     }
 
+    bool perform(const SetFrameRate &set, std::string *) {
+        applyFrameRate(set.Rate);
+        return true;
+    }
+
+    bool perform(const PauseSimulator &pause, std::string *) {
+        xphost::setPaused(pause.Paused);
+        return true;
+    }
+
+    bool perform(const CountCalls &count, std::string *) {
+        if (count.Start) {
+            countedFrom_ = xphost::flightLoopCallCount();
+            counting_ = true;
+        } else {
+            heldCount_ = calls();
+            counting_ = false;
+        }
+        return true;
+    }
+
+    long long calls() const {
+        return counting_ ? xphost::flightLoopCallCount() - countedFrom_ : heldCount_;
+    }
+
     bool perform(const Expect &expect, std::string *error) {
-        if (!checkExpectation(expect, error)) return false;
+        bool met = false;
+        if (expect.What == Expect::Subject::Calls) {
+            met = compareText(std::to_string(calls()), expect.Compare, error);
+            if (!met) *error = "the flight-loop calls counted: " + *error;
+        } else if (expect.Compare.NumberIsCalls) {
+            Expect resolved = expect;
+            resolved.Compare.Number = static_cast<double>(calls());
+            met = checkExpectation(resolved, error);
+            if (!met) *error += " (the flight-loop calls counted)";
+        } else {
+            met = checkExpectation(expect, error);
+        }
+        if (!met) return false;
         ++report_->ExpectationsMet;
         return true;
     }
@@ -299,6 +338,9 @@ private:
     DataRefDriver driver_;
     xphost::PluginModule module_;
     double nextProgress_ = kProgressEverySeconds;
+    bool counting_ = false;
+    long long countedFrom_ = 0;
+    long long heldCount_ = 0;
 };
 
 } // namespace

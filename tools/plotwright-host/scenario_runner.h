@@ -1,12 +1,14 @@
 #pragma once
 // Runs a parsed scenario: builds the simulated install, loads and starts the plug-in, replays the
-// commands in simulated time, and collects what the run produced.
+// commands in simulated time, and collects what the run produced. Waits count the simulator's
+// running time, which goes on while it is paused.
 
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "frame_rate.h"
 #include "install_folder.h"
 #include "scenario.h"
 
@@ -19,6 +21,7 @@ struct RunOptions {
     std::string InstallRoot;         // absolute
     int ScreenWidth = 0;             // 0: the scenario's, else 1280 x 800
     int ScreenHeight = 0;
+    FrameRate Rate; // from the start; the scenario's framerate commands change it later
     bool Verbose = false;
     std::FILE *Progress = stdout;
     // Called after each command that worked and left no host error, with the command's position

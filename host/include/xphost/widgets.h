@@ -14,6 +14,8 @@
 //   click that no widget of the front-most window under the pointer takes is lost.
 // - A click on a text field puts the caret at the end of its text; a mouse-down anywhere else
 //   takes the keyboard focus away.
+// - The windows of a disabled plug-in (between XPluginDisable and XPluginEnable) are neither
+//   drawn nor offered input, as the simulator gives a disabled plug-in no callbacks.
 // - The inspection functions below never report errors: an unknown widget gets empty answers.
 
 #include <cstddef>
@@ -58,7 +60,8 @@ std::vector<XPWidgetID> descendantsOf(XPWidgetID root);
 
 // Mouse input in global screen coordinates (y upward). A mouse-down goes to the front-most
 // visible widget under the pointer and up the chain until one takes it; that widget receives the
-// drags and the mouse-up wherever the pointer is. Returns whether any widget took the down.
+// drags and the mouse-up wherever the pointer is (off the widget, off the window, off the
+// screen), as the widget library does. Returns whether any widget took the down.
 bool mouseDown(int x, int y);
 void mouseDrag(int x, int y);
 void mouseUp(int x, int y);
