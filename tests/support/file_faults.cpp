@@ -2,11 +2,14 @@
 
 #if !defined(_WIN32)
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 namespace plotwright_test {
 
@@ -32,6 +35,21 @@ int runUnprivileged(const std::function<int()> &body) {
     int status = 0;
     if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
+}
+
+SharedTempFolder::SharedTempFolder() {
+    // /tmp itself, not TMPDIR, which may be as private as the build's folder.
+    char pattern[] = "/tmp/plotwright-shared-XXXXXX";
+    if (mkdtemp(pattern) == nullptr || chmod(pattern, 0755) != 0) {
+        std::perror("shared test folder");
+        std::abort();
+    }
+    path_ = std::string(pattern) + "/";
+}
+
+SharedTempFolder::~SharedTempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
 }
 
 } // namespace plotwright_test
