@@ -1,6 +1,7 @@
 #include "support/file_faults.h"
 
 #if !defined(_WIN32)
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -29,7 +30,10 @@ int runUnprivileged(const std::function<int()> &body) {
     const pid_t child = fork();
     if (child == 0) {
         constexpr uid_t kNobody = 65534;
-        if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(125);
+        // The supplementary groups go too: root's would leave the child in group root.
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
+            _exit(125);
         _exit(body());
     }
     int status = 0;
