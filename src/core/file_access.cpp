@@ -3,6 +3,7 @@
 #include "core/file_access.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "core/file_platform.h"
@@ -34,19 +35,32 @@ ReplacingFileWriter::ReplacingFileWriter(const char *targetPath) {
     std::size_t length = 0;
     // The temporary name must fit the same limit as every other path.
     if (!fitsWithSuffix(targetPath, kPartialFileSuffixLength, length)) {
-        setFileProblem(problem_, FileFailure::PathTooLong, 0);
+        refuseAsTooLong();
         return;
     }
     if (length == 0) {
         setFileProblem(problem_, FileFailure::NotFound, 0);
         return;
     }
-    file_platform::resolveTarget(targetPath, target_, sizeof target_ - kPartialFileSuffixLength);
+    if (!file_platform::resolveTarget(targetPath, target_,
+                                      sizeof target_ - kPartialFileSuffixLength, problem_)) {
+        if (problem_.Failure == FileFailure::PathTooLong && problem_.Detail[0] == '\0')
+            refuseAsTooLong();
+        return;
+    }
     length = std::strlen(target_);
     std::memcpy(partial_, target_, length);
     std::memcpy(partial_ + length, kPartialFileSuffix, sizeof kPartialFileSuffix);
     if (!file_platform::checkReplaceable(target_, problem_)) return;
     file_ = file_platform::createForWriting(partial_, target_, problem_);
+}
+
+void ReplacingFileWriter::refuseAsTooLong() {
+    // The limit a written file has is shorter than kMaxPathBytes by the temporary name's suffix;
+    // the log names that one, not the general limit the path may well be under.
+    setFileProblem(problem_, FileFailure::PathTooLong, 0);
+    std::snprintf(problem_.Detail, sizeof problem_.Detail, "the limit is %zu bytes",
+                  kMaxWrittenPathBytes);
 }
 
 ReplacingFileWriter::~ReplacingFileWriter() {
@@ -68,16 +82,21 @@ bool ReplacingFileWriter::commit() {
         if (std::fflush(file_) != 0 || std::ferror(file_) != 0)
             setFileProblem(problem_, FileFailure::WriteFailed, errno);
     }
+    // The data reaches the disk before the name does: renamed first, a power cut could leave
+    // the name on an empty file with the good old one already gone.
+    if (problem_.Failure == FileFailure::None) file_platform::flushToDisk(file_, problem_);
     errno = 0;
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     if (!closed && problem_.Failure == FileFailure::None)
         setFileProblem(problem_, FileFailure::WriteFailed, errno);
-    if (problem_.Failure == FileFailure::None &&
-        file_platform::replace(partial_, target_, problem_))
-        return true;
-    file_platform::removeFile(partial_);
-    return false;
+    if (problem_.Failure != FileFailure::None ||
+        !file_platform::replace(partial_, target_, problem_)) {
+        file_platform::removeFile(partial_);
+        return false;
+    }
+    // The partial's name is gone now, so nothing is removed even if the folder's flush fails.
+    return file_platform::flushFolderOf(target_, problem_);
 }
 
 void ReplacingFileWriter::abandon() {

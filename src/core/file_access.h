@@ -7,7 +7,8 @@
 // - an open never blocks the simulator's thread: only regular files are read or replaced, so a
 //   FIFO or a device under one of our names is refused instead of waited on;
 // - a file is written beside its target under a temporary name and replaces the target only
-//   once it was written and closed without error, so a full disk never destroys a good file.
+//   once it was written, flushed to the disk and closed without error, so neither a full disk
+//   nor a power cut just after the replace destroys a good file.
 // Text mode everywhere: line ends are the platform's (CR LF on Windows).
 
 #include <cstddef>
@@ -25,12 +26,16 @@ constexpr std::size_t kMaxPathBytes = 4096;
 // The temporary file's name is the target's with this appended.
 constexpr char kPartialFileSuffix[] = ".partial";
 constexpr std::size_t kPartialFileSuffixLength = sizeof kPartialFileSuffix - 1;
+// The longest path, in UTF-8 bytes without its terminator, of a file that is written: its
+// temporary name must fit kMaxPathBytes too.
+constexpr std::size_t kMaxWrittenPathBytes = kMaxPathBytes - 1 - kPartialFileSuffixLength;
 
 enum class FileFailure {
     None,
     NotFound,      // the file (or a folder on its path) does not exist
     NotRegular,    // a folder, FIFO, device or socket stands under the name
-    AccessDenied,  // permissions, a read-only file or one locked by another program
+    AccessDenied,  // permissions or a read-only file
+    InUse,         // another program holds it open without sharing it (Windows)
     PathTooLong,   // beyond kMaxPathBytes, or beyond what the system takes
     BadName,       // not valid UTF-8 where the system needs UTF-16
     WriteFailed,   // a write, flush or close failed: a full disk, a vanished device
@@ -75,12 +80,14 @@ public:
     bool isOpen() const { return file_ != nullptr; }
     // Writes all size bytes; after the first failure nothing more is written.
     void write(const void *data, std::size_t size);
-    // Flushes, closes and replaces the target. True only when the target now holds every byte.
+    // Flushes to the disk, closes and replaces the target. True only when the target now holds
+    // every byte, on the disk.
     bool commit();
     const FileProblem &problem() const { return problem_; }
 
 private:
     void abandon();
+    void refuseAsTooLong();
 
     std::FILE *file_ = nullptr;
     FileProblem problem_;

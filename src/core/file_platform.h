@@ -13,20 +13,31 @@ namespace file_platform {
 // An existing regular file, opened for reading as text without ever waiting on the open.
 std::FILE *openRegularForReading(const char *path, FileProblem &problem);
 
-// The file a write to target really changes: the file a symbolic link names (so that a user's
-// link keeps pointing at the new version), else target itself. Writes at most outSize bytes.
-void resolveTarget(const char *target, char *out, std::size_t outSize);
+// The file a write to target really changes: the file at the end of a chain of symbolic links,
+// whether it exists yet or not (so that a user's link keeps pointing at the new version), else
+// target itself. False, with the reason in problem, for a chain that loops or runs too long or
+// a name that no longer fits outSize bytes.
+bool resolveTarget(const char *target, char *out, std::size_t outSize, FileProblem &problem);
 
 // False when something stands under target that must not be replaced: a folder, a FIFO or
-// device, or a file the user made read-only.
+// device, a file the user made read-only, or one another program holds open in a way that
+// would make the final replace fail.
 bool checkReplaceable(const char *target, FileProblem &problem);
 
 // Creates path anew for writing as text (a leftover of that name is removed first), with the
 // permissions target has when it exists.
 std::FILE *createForWriting(const char *path, const char *target, FileProblem &problem);
 
+// Hands everything written to file so far to the disk itself, not only to the system's cache,
+// so that a power cut after the replace cannot leave an empty or partial file under the name.
+bool flushToDisk(std::FILE *file, FileProblem &problem);
+
 // Moves from over to, replacing to in one step.
 bool replace(const char *from, const char *to, FileProblem &problem);
+
+// Hands the folder entry of path to the disk after a replace, where the system needs that done
+// apart from the file's data (POSIX); a folder that cannot be flushed at all is no failure.
+bool flushFolderOf(const char *path, FileProblem &problem);
 
 void removeFile(const char *path);
 

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +16,9 @@
 
 namespace file_platform {
 namespace {
+// How many links a chain may hold before it counts as a loop: Linux's own bound for a path.
+constexpr int kMaxLinkHops = 40;
+
 FileFailure failureOfOpen(int errorNumber) {
     switch (errorNumber) {
     case ENOENT:
@@ -86,15 +88,34 @@ std::FILE *openRegularForReading(const char *path, FileProblem &problem) {
     return streamOf(descriptor, "r", problem);
 }
 
-void resolveTarget(const char *target, char *out, std::size_t outSize) {
-    struct stat status;
-    char resolved[PATH_MAX];
-    if (lstat(target, &status) == 0 && S_ISLNK(status.st_mode) &&
-        realpath(target, resolved) != nullptr && std::strlen(resolved) < outSize) {
-        std::memcpy(out, resolved, std::strlen(resolved) + 1);
-        return;
+bool resolveTarget(const char *target, char *out, std::size_t outSize, FileProblem &problem) {
+    std::size_t length = std::strlen(target);
+    if (length >= outSize) return fail(problem, FileFailure::PathTooLong, 0);
+    std::memcpy(out, target, length + 1);
+    // Followed by hand rather than through realpath, which gives up on a link whose file does
+    // not exist yet: the new file must appear where the link points, and the link must stay.
+    for (int hop = 0;; ++hop) {
+        struct stat status;
+        // Whatever stops the walk (nothing there yet, a folder that may not be searched) shows
+        // when the new file is made beside this name.
+        if (lstat(out, &status) != 0 || !S_ISLNK(status.st_mode)) return true;
+        if (hop == kMaxLinkHops) return fail(problem, FileFailure::Other, ELOOP);
+        char linked[kMaxPathBytes];
+        const ssize_t linkedLength = readlink(out, linked, sizeof linked);
+        if (linkedLength < 0) return true;
+        if (static_cast<std::size_t>(linkedLength) >= sizeof linked)
+            return fail(problem, FileFailure::PathTooLong, 0);
+        // A relative link names its file from the link's own folder.
+        std::size_t folderLength = 0;
+        if (linked[0] != '/') {
+            const char *slash = std::strrchr(out, '/');
+            if (slash != nullptr) folderLength = static_cast<std::size_t>(slash - out) + 1;
+        }
+        length = folderLength + static_cast<std::size_t>(linkedLength);
+        if (length >= outSize) return fail(problem, FileFailure::PathTooLong, 0);
+        std::memcpy(out + folderLength, linked, static_cast<std::size_t>(linkedLength));
+        out[length] = '\0';
     }
-    std::snprintf(out, outSize, "%s", target);
 }
 
 bool checkReplaceable(const char *target, FileProblem &problem) {
@@ -126,8 +147,47 @@ std::FILE *createForWriting(const char *path, const char *target, FileProblem &p
     return file;
 }
 
+bool flushToDisk(std::FILE *file, FileProblem &problem) {
+    const int descriptor = fileno(file);
+#if defined(__APPLE__)
+    // macOS's fsync stops at the drive's own cache; F_FULLFSYNC empties that too. Where a file
+    // system lacks it (some network shares), fsync is the best there is.
+    if (fcntl(descriptor, F_FULLFSYNC) == 0) return true;
+#endif
+    int result;
+    do {
+        result = fsync(descriptor);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) return fail(problem, FileFailure::WriteFailed, errno);
+    return true;
+}
+
 bool replace(const char *from, const char *to, FileProblem &problem) {
     if (rename(from, to) != 0) return fail(problem, FileFailure::ReplaceFailed, errno);
+    return true;
+}
+
+bool flushFolderOf(const char *path, FileProblem &problem) {
+    char folder[kMaxPathBytes] = ".";
+    const char *slash = std::strrchr(path, '/');
+    if (slash != nullptr) {
+        // The root's own slash stays: "/x" lives in "/".
+        const std::size_t length = slash == path ? 1 : static_cast<std::size_t>(slash - path);
+        std::memcpy(folder, path, length);
+        folder[length] = '\0';
+    }
+    // A folder the user may write to but not read cannot be opened to be flushed; the rename
+    // itself stands, as it would on a system that never flushes folders.
+    const int descriptor = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0) return true;
+    int result;
+    do {
+        result = fsync(descriptor);
+    } while (result != 0 && errno == EINTR);
+    const int error = errno;
+    close(descriptor);
+    // Some file systems cannot flush a folder at all and say so with EINVAL.
+    if (result != 0 && error != EINVAL) return fail(problem, FileFailure::WriteFailed, error);
     return true;
 }
 

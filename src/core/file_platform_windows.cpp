@@ -34,10 +34,11 @@ FileFailure failureOfError(DWORD error) {
     case ERROR_BAD_NETPATH:
         return FileFailure::NotFound;
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
         return FileFailure::AccessDenied;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return FileFailure::InUse;
     case ERROR_FILENAME_EXCED_RANGE:
         return FileFailure::PathTooLong;
     case ERROR_INVALID_NAME:
@@ -53,7 +54,8 @@ FileFailure failureOfError(DWORD error) {
 void setWindowsProblem(FileProblem &problem, FileFailure failure, DWORD error) {
     problem.Failure = failure;
     problem.Detail[0] = '\0';
-    if (error == 0) return;
+    // "In use by another program" says all that the system's words would.
+    if (error == 0 || failure == FileFailure::InUse) return;
     const char *words = nullptr;
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
@@ -141,8 +143,10 @@ std::FILE *openRegularForReading(const char *path, FileProblem &problem) {
     return streamOf(handle, _O_RDONLY | _O_TEXT, "rt", problem);
 }
 
-void resolveTarget(const char *target, char *out, std::size_t outSize) {
+bool resolveTarget(const char *target, char *out, std::size_t outSize, FileProblem &problem) {
+    if (std::strlen(target) >= outSize) return fail(problem, FileFailure::PathTooLong, 0);
     std::snprintf(out, outSize, "%s", target);
+    return true;
 }
 
 bool checkReplaceable(const char *target, FileProblem &problem) {
@@ -155,6 +159,19 @@ bool checkReplaceable(const char *target, FileProblem &problem) {
     // A file the user made read-only is not overwritten, as an fopen for writing would refuse.
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
         return fail(problem, FileFailure::AccessDenied, ERROR_ACCESS_DENIED);
+    // A spreadsheet opens a CSV without sharing its deletion, which the final replace needs:
+    // asking for that access now, with full sharing ourselves, finds such a holder before the
+    // whole file is written and thrown away.
+    const HANDLE handle =
+        CreateFileW(wide.Text, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        // Gone meanwhile: nothing left to replace.
+        if (error == ERROR_FILE_NOT_FOUND) return true;
+        return fail(problem, failureOfError(error), error);
+    }
+    CloseHandle(handle);
     return true;
 }
 
@@ -192,6 +209,20 @@ bool replace(const char *from, const char *to, FileProblem &problem) {
     }
     return true;
 }
+
+bool flushToDisk(std::FILE *file, FileProblem &problem) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    if (handle == INVALID_HANDLE_VALUE)
+        return fail(problem, FileFailure::WriteFailed, ERROR_INVALID_HANDLE);
+    if (!FlushFileBuffers(handle)) {
+        const DWORD error = GetLastError();
+        return fail(problem, FileFailure::WriteFailed, error);
+    }
+    return true;
+}
+
+// MoveFileEx with MOVEFILE_WRITE_THROUGH returns only once the rename is on the disk.
+bool flushFolderOf(const char *, FileProblem &) { return true; }
 
 void removeFile(const char *path) {
     WidePath wide;

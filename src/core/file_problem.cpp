@@ -29,6 +29,9 @@ const char *describeFileProblem(const FileProblem &problem, char *out, std::size
     case FileFailure::AccessDenied:
         reason = "access was denied";
         break;
+    case FileFailure::InUse:
+        reason = "it is in use by another program";
+        break;
     case FileFailure::PathTooLong:
         reason = "its path is too long";
         break;

@@ -2,6 +2,8 @@
 // data set while recording, the statistics of all 24 channels, and the scaling window's values.
 // Runs 100 times a second on the simulator's thread; it allocates nothing.
 
+#include <cstring>
+
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
 #include "core/app_state.h"
@@ -14,12 +16,29 @@
 namespace {
 constexpr float kNextTickSeconds = 0.01f;
 
+// The last text each scaling field held and the factor it reads as. Parsing a number costs far
+// more than comparing its text, and the text rarely changes between ticks; since the factor
+// depends on the text alone, a field whose text is the same as last time has the same factor,
+// whichever set's values the window shows.
+struct ScalingFieldMemo {
+    char Text[kWidgetTextSize];
+    float Value;
+    bool Known;
+};
+ScalingFieldMemo gScalingFieldMemo[kChannelCount];
+
 // The field's text as the setup window's own Apply Changes reads it, so a typed factor means
 // the same on both roads; the read never runs past a full, unterminated buffer.
-float readScalingField(XPWidgetID field) {
+float readScalingField(XPWidgetID field, int channel) {
     char text[kWidgetTextSize];
     readWidgetText(field, text);
-    return readDecimalNumber(text);
+    ScalingFieldMemo &memo = gScalingFieldMemo[channel];
+    if (!memo.Known || std::strcmp(text, memo.Text) != 0) {
+        std::memcpy(memo.Text, text, sizeof text);
+        memo.Value = readDecimalNumber(text);
+        memo.Known = true;
+    }
+    return memo.Value;
 }
 
 // The sampler's settings of the set, the sample and the request, in that fixed order: the
@@ -81,7 +100,8 @@ float AppState::onFlightLoop(float, float, int, void *) {
                 const float value = readChannel(set, channel);
                 // The current set's field applies to this very sample, as typed.
                 if (SetupWindowCreated != 0)
-                    Scaling[CurrentSet][channel] = readScalingField(SetupScalingField[channel]);
+                    Scaling[CurrentSet][channel] =
+                        readScalingField(SetupScalingField[channel], channel);
                 sample[channel] = Scaling[set][channel] * value;
             }
             handOverSample(graph, set, sample);

@@ -341,19 +341,24 @@ TEST_F(ConfigTest, MissingOrUnreadableFileKeepsTheDefaults) {
     EXPECT_EQ(state_->Index[0][0], 9);
 
 #if !defined(_WIN32)
-    // A file the plug-in may not read is not "not found": the log says why.
-    std::filesystem::remove(plotwright_test::fsPath(settingsPath_));
-    writeFile(settingsPath_, "[CONFIG]\nFullSizeWindow = 0\n");
-    chmod(settingsPath_.c_str(), 0);
-    plotwright_test::resetStartedHost(root_);
-    writeFile(xphost::logPath(), "");
+    // A file the plug-in may not read is not "not found": the log says why. The install moves
+    // where the unprivileged reader can reach it, and only the file itself is closed to it.
+    const plotwright_test::SharedTempFolder shared;
+    plotwright_test::resetStartedHost(shared.path());
+    for (const char *folder : {"Resources", "Resources/plugins", "Resources/plugins/Plotwright"})
+        chmod((shared.path() + folder).c_str(), 0755);
+    const std::string unreadable = xphost::pluginFolder() + "Plotwright.ini";
+    std::snprintf(state_->SettingsPath, sizeof state_->SettingsPath, "%s", unreadable.c_str());
+    writeFile(unreadable, "[CONFIG]\nFullSizeWindow = 0\n");
+    chmod(unreadable.c_str(), 0);
     chmod(xphost::logPath().c_str(), 0666);
     const int status =
         plotwright_test::runUnprivileged([this] { return loadConfigFile(*state_) ? 1 : 0; });
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(xphost::logText(), kLogStart + "Plotwright - Could not read " + settingsPath_ +
+    EXPECT_EQ(xphost::logText(), kLogStart + "Plotwright - Could not read " + unreadable +
                                      ": access was denied (" + std::strerror(EACCES) +
                                      ").\nPlotwright - Will Use Default Settings.\n");
+    xphost::resetHost(root_);
 #endif
 }
 

@@ -8,6 +8,7 @@
 #include "config/config_writer.h"
 #include "config_test_fixture.h"
 #include "support/file_faults.h"
+#include "support/file_sync_log.h"
 
 namespace {
 using plotwright_test::ConfigTest;
@@ -92,6 +93,17 @@ TEST_F(ConfigWriterTest, AFailedWriteKeepsTheEarlierFileAndSaysWhy) {
     EXPECT_EQ(readFile(newPath()), good);
     EXPECT_FALSE(plotwright_test::fileExists(newPath() + kPartialFileSuffix));
     EXPECT_EQ(xphost::logText(), failed + "writing it failed (" + std::strerror(EFBIG) + ").\n");
+
+    // The disk refusing to take the data for good counts as a failed write too.
+    xphost::resetHost(root_);
+    {
+        plotwright_test::FileSyncLog syncs;
+        syncs.failFileFlushes(EIO);
+        EXPECT_FALSE(writeConfigFile(*state_));
+    }
+    EXPECT_EQ(readFile(newPath()), good);
+    EXPECT_FALSE(plotwright_test::fileExists(newPath() + kPartialFileSuffix));
+    EXPECT_EQ(xphost::logText(), failed + "writing it failed (" + std::strerror(EIO) + ").\n");
 
     // A device or folder under the name is neither written to nor replaced.
     std::filesystem::remove(plotwright_test::fsPath(newPath()));

@@ -21,6 +21,7 @@
 #include <string>
 
 #include "core/file_access.h"
+#include "core/windows_header.h"
 #include "graph/csv_format.h"
 #include "graph/sample_store.h"
 #include "support/file_faults.h"
@@ -306,6 +307,34 @@ TEST_F(CsvExport, AFailedExportKeepsTheLastGoodFileAndSaysWhy) {
     EXPECT_EQ(readFile(root_ + "Resources/plugins/Plotwright"), "not a folder");
     EXPECT_EQ(store_->sampleCount(0), 301u);
 }
+
+#if defined(_WIN32)
+// A spreadsheet holding the last export open is found before anything is formatted, and the log
+// says so, rather than "access denied" once the new file could not take the old one's place.
+TEST_F(CsvExport, AFileAnotherProgramHoldsOpenIsNamedAsInUse) {
+    const float values[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    store_->appendSample(0, values);
+    writeFile(exportPath(0), "earlier export\n");
+    for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+        xphost::resetHost(root_);
+        const HANDLE holder =
+            CreateFileW(plotwright_test::fsPath(exportPath(0)).c_str(), GENERIC_READ, sharing,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        store_->exportSetCsv(0);
+        const bool partialMade = fileExists(exportPath(0) + kPartialFileSuffix);
+        CloseHandle(holder);
+        EXPECT_EQ(xphost::logText(), "Plotwright - Could not write " + exportPath(0) +
+                                         ": it is in use by another program.\n")
+            << "sharing " << sharing;
+        EXPECT_FALSE(partialMade);
+        EXPECT_EQ(readFile(exportPath(0)), "earlier export\n");
+    }
+    // Let go, the same export goes through.
+    store_->exportSetCsv(0);
+    EXPECT_EQ(readFile(exportPath(0)).substr(0, 9), "1.000000,");
+}
+#endif
 
 // A deep install folder: every path up to the one limit of the plug-in's files is written.
 TEST_F(CsvExport, ADeepInstallFolderIsWritten) {

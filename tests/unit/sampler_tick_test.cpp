@@ -155,4 +155,29 @@ TEST_F(SamplerTickTest, CheckBoxesApplyAtTheNextTickAndScalingFieldsOnlyWhileRec
     EXPECT_EQ(state_->Scaling[1][0], 0.0f);
     EXPECT_EQ(gSampleStore.series(1, 0)[2], 0.0f);
 }
+
+// The field's factor is the one its current text gives, also when the text came back to what it
+// held ticks ago and when a set switch wrote the other set's factor into it.
+TEST_F(SamplerTickTest, TheFactorFollowsTheFieldsTextAcrossSetSwitches) {
+    useDataRef(0, 0, "test/pitch", 1.0f);
+    useDataRef(1, 0, "test/pitch", 0.1f);
+    xphost::setDataRefValue("test/pitch", 10.0);
+    open("DataRef Setup");
+    graph_ = state_->GraphWidget;
+    state_->Recording = 1;
+    const char *const texts[] = {"5", "6", "5"};
+    for (const char *text : texts) {
+        XPSetWidgetDescriptor(state_->SetupScalingField[0], text);
+        tick();
+    }
+    EXPECT_EQ(state_->Scaling[0][0], 5.0f);
+    press(state_->SetupNextSetButton);
+    tick();
+    EXPECT_EQ(state_->Scaling[1][0], 0.1f);
+    EXPECT_EQ(gSampleStore.series(1, 0)[3], 1.0f);
+    press(state_->SetupPreviousSetButton);
+    tick();
+    EXPECT_EQ(state_->Scaling[0][0], 5.0f);
+    EXPECT_EQ(gSampleStore.series(0, 0)[4], 50.0f);
+}
 } // namespace
