@@ -50,12 +50,13 @@ windows: deps
 	cmake --preset windows
 	cmake --build --preset windows --target plotwright
 
+# The shipped lin.xpl is built in a Debian 11 root (made once per machine, cached outside the
+# clone) so that every Linux the simulator runs on loads it.
 package: deps
-	cmake --preset release
-	cmake --build --preset release --target plotwright
+	scripts/build-shipped-module.sh build/shipped
 	cmake --preset windows
 	cmake --build --preset windows --target plotwright
-	cmake -DSOURCE_DIR=$(CURDIR) -DLINUX_BUILD=build/release -DWINDOWS_BUILD=build/windows \
+	cmake -DSOURCE_DIR=$(CURDIR) -DLINUX_BUILD=build/shipped -DWINDOWS_BUILD=build/windows \
 	      -DMAC_XPL="$(MAC_XPL)" -DOUT=build/package -P cmake/Package.cmake
 
 release: deps

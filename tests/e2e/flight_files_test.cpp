@@ -72,7 +72,7 @@ TEST_F(FlightFilesTest, RecordExportWriteSettingsAndStartAgainFromThem) {
 
     xphost::PluginModule module;
     std::string error;
-    ASSERT_TRUE(module.load(PLOTWRIGHT_MODULE_PATH, &error)) << error;
+    ASSERT_TRUE(module.load(plotwright_test::modulePath(), &error)) << error;
     ASSERT_EQ(module.start(), 1);
     EXPECT_EQ(module.name(), "Plotwrite");
     EXPECT_EQ(module.signature(), "quillanhurst.projects.plotwrite");
@@ -120,7 +120,7 @@ TEST_F(FlightFilesTest, RecordExportWriteSettingsAndStartAgainFromThem) {
 
     // The written settings, as the next flight's: every channel is back.
     plotwright_test::writeFile(plugin_ + "Plotwright.ini", written);
-    ASSERT_TRUE(module.load(PLOTWRIGHT_MODULE_PATH, &error)) << error;
+    ASSERT_TRUE(module.load(plotwright_test::modulePath(), &error)) << error;
     ASSERT_EQ(module.start(), 1);
     EXPECT_EQ(xphost::logText().find("No Plotwright.ini"), std::string::npos) << xphost::logText();
     choose("DataRef Setup");
