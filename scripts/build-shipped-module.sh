@@ -61,6 +61,7 @@ inside="/tmp/$(basename "$work")"
 "${as_root[@]}" chroot "$root" /bin/sh -c "$build_in_root" build-in-root "$inside"
 mkdir -p "$out/Plotwright/64"
 "${as_root[@]}" cat "$work/lin.xpl" >"$module.partial"
+chmod 755 "$module.partial"
 mv -f "$module.partial" "$module"
 echo "$inputs_hash" >"$out/inputs.sha256"
 echo "Built $module with $("${as_root[@]}" cat "$work/compiler") in $((SECONDS - started)) s" >&2

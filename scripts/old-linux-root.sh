@@ -3,6 +3,9 @@
 # checked in, making it first when it is not there yet. The root is cached outside the clone, so
 # every clone on the machine shares one; it is taken as ready only once its stamp is in place.
 #   scripts/old-linux-root.sh            the root's folder on stdout; progress on stderr
+# The packages come from the Debian archive this machine's apt uses, or from
+# PLOTWRIGHT_ROOT_MIRROR when set (e.g. once Debian 11 has moved to Debian's archive of old
+# releases).
 set -euo pipefail
 
 # Raise when the packages below change: a root made from another list is never reused.
@@ -62,14 +65,18 @@ fi
 for stale in "$cache"/debian11-root-v"$root_version".partial.* "$root"; do
   [ -e "$stale" ] || continue
   echo "Removing the unfinished root $stale" >&2
-  rm -rf --one-file-system "$stale"
+  awk -v below="$stale/" 'index($2, below) == 1 { print $2 }' /proc/mounts | sort -r |
+    while read -r mount_point; do umount -l "$mount_point" || true; done
+  if ! rm -rf --one-file-system "$stale"; then
+    echo "old-linux-root: could not remove all of $stale; it is never used" >&2
+  fi
 done
 
 if ! command -v mmdebstrap >/dev/null; then
   echo "old-linux-root: mmdebstrap is missing (scripts/install-deps.sh installs it)" >&2
   exit 1
 fi
-mirror="$(mirror_from_apt_sources | head -n 1)"
+mirror="${PLOTWRIGHT_ROOT_MIRROR:-$(mirror_from_apt_sources | head -n 1)}"
 if [ -z "$mirror" ]; then
   echo "old-linux-root: no Debian archive found in /etc/apt/sources.list.d/*.sources or" \
        "/etc/apt/sources.list" >&2
@@ -79,12 +86,13 @@ fi
 partial="$(mktemp -d "$cache/debian11-root-v$root_version.partial.XXXXXX")"
 trap 'rm -rf --one-file-system "$partial"' EXIT
 echo "Making the Debian 11 root the shipped lin.xpl is built in, once for this machine:" >&2
-echo "  $root (about 500 MB, about a minute) from $mirror" >&2
+echo "  $root (about 500 MB, one to three minutes) from $mirror" >&2
 started=$SECONDS
 # mmdebstrap wants an empty folder or none at all.
 if ! mmdebstrap --quiet --variant=minbase --include="$packages" "$suite" "$partial" "$mirror" >&2
 then
-  echo "old-linux-root: mmdebstrap failed; nothing is kept, the next build tries again" >&2
+  echo "old-linux-root: mmdebstrap failed; nothing is kept, the next build tries again" \
+       "(PLOTWRIGHT_ROOT_MIRROR=URL takes Debian 11 from another archive)" >&2
   exit 1
 fi
 echo "$suite $packages" >"$partial/.plotwright-root-ready"
