@@ -99,10 +99,11 @@ bool examplePathBeside(const char *settingsPath, char *out, std::size_t outSize)
     return true;
 }
 
-bool fileCanBeOpened(const char *path) {
-    FileProblem ignored;
-    std::FILE *file = openFileForReading(path, &ignored);
-    if (file == nullptr) return false;
+// An example that is there but cannot be read counts as there, so the log says why it was not.
+bool exampleIsThere(const char *path) {
+    FileProblem problem;
+    std::FILE *file = openFileForReading(path, &problem);
+    if (file == nullptr) return problem.Failure != FileFailure::NotFound;
     std::fclose(file);
     return true;
 }
@@ -137,7 +138,7 @@ bool loadConfigFile(AppState &state) {
         result = parseReportingReadFailure(state, path, readFailed, problem);
         if (result == ConfigParseResult::NoFile && problem.Failure == FileFailure::NotFound &&
             examplePathBeside(path, examplePath, sizeof examplePath) &&
-            fileCanBeOpened(examplePath)) {
+            exampleIsThere(examplePath)) {
             XPLMDebugString("Plotwright - No Plotwright.ini file found.\n");
             XPLMDebugString("Plotwright - Using the example settings, PlotwrightExample.ini.\n");
             readPath = examplePath;

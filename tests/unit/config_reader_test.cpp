@@ -384,6 +384,19 @@ TEST_F(ConfigTest, TheExampleIsReadOnlyWhenTheUserHasNoSettingsFile) {
               kLogStart + "Plotwright - No Plotwright.ini file found.\n"
                           "Plotwright - Using the example settings, PlotwrightExample.ini.\n"
                           "DATASET9 is an invalid section name\nParse Error in Section Name\n");
+
+    // An example that cannot be read is named in the log, not passed over in silence.
+    std::filesystem::remove(plotwright_test::fsPath(examplePath));
+    std::filesystem::create_directory(plotwright_test::fsPath(examplePath));
+    xphost::resetHost(root_);
+    EXPECT_FALSE(loadConfigFile(*state_));
+    EXPECT_EQ(xphost::logText(),
+              kLogStart +
+                  "Plotwright - No Plotwright.ini file found.\n"
+                  "Plotwright - Using the example settings, PlotwrightExample.ini.\n"
+                  "Plotwright - Could not read " +
+                  examplePath +
+                  ": it is not a regular file.\nPlotwright - Will Use Default Settings.\n");
 }
 
 TEST_F(ConfigTest, APathBeyondTheLimitIsSaidToBeTooLong) {
