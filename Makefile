@@ -9,14 +9,16 @@ SOAK_HOURS ?= 10
 # A mac.xpl built on a Mac, to ship in the package beside the Linux and Windows modules.
 MAC_XPL ?=
 
-.PHONY: help deps test test-linux test-windows release windows package demo bench soak memcheck \
+.PHONY: help deps test test-linux test-windows test-shipped release windows package demo bench soak memcheck \
         fuzz install format clean
 
 help:
 	@echo "make demo    build, then run the plug-in in the headless host on the demo flight"
 	@echo "make test    the Linux suite (sanitizers), then the Windows build and its tests under"
-	@echo "             Wine, then the package"
+	@echo "             Wine, then the package and the checks of its Linux module"
 	@echo "make test-linux     only the Linux suite, for daily work"
+	@echo "make test-shipped   the package, then its lin.xpl in a Debian 11 root and the"
+	@echo "                    end-to-end tests with it"
 	@echo "make windows        cross-build build/windows/Plotwright/64/win.xpl"
 	@echo "make package        build/package/Plotwright-v<version>.zip (lin.xpl and win.xpl;"
 	@echo "                    MAC_XPL=/path/to/mac.xpl adds a Mac-built module)"
@@ -30,16 +32,23 @@ deps:
 	@scripts/install-deps.sh
 
 # The Windows run compares its flight's files with the ones the Linux suite's flight left, so
-# the Linux suite comes first.
+# the Linux suite comes first. test-shipped makes the package, then checks its lin.xpl.
 test:
 	@$(MAKE) --no-print-directory test-linux
 	@$(MAKE) --no-print-directory test-windows
-	@$(MAKE) --no-print-directory package
+	@$(MAKE) --no-print-directory test-shipped
 
 test-linux: deps
 	cmake --preset dev
 	cmake --build --preset dev
 	ctest --preset dev
+
+# The zip's lin.xpl (built in the Debian 11 root): run in that root as a new install and as an
+# upgrade, and the end-to-end tests again with it, here.
+test-shipped: package
+	cmake --preset dev
+	cmake --build --preset dev
+	ctest --preset shipped
 
 test-windows: deps
 	cmake --preset windows
@@ -50,12 +59,13 @@ windows: deps
 	cmake --preset windows
 	cmake --build --preset windows --target plotwright
 
+# The shipped lin.xpl is built in a Debian 11 root (made once per machine, cached outside the
+# clone) so that every Linux the simulator runs on loads it.
 package: deps
-	cmake --preset release
-	cmake --build --preset release --target plotwright
+	scripts/build-shipped-module.sh build/shipped
 	cmake --preset windows
 	cmake --build --preset windows --target plotwright
-	cmake -DSOURCE_DIR=$(CURDIR) -DLINUX_BUILD=build/release -DWINDOWS_BUILD=build/windows \
+	cmake -DSOURCE_DIR=$(CURDIR) -DLINUX_BUILD=build/shipped -DWINDOWS_BUILD=build/windows \
 	      -DMAC_XPL="$(MAC_XPL)" -DOUT=build/package -P cmake/Package.cmake
 
 release: deps
@@ -89,15 +99,15 @@ fuzz: deps
 	cmake --build --preset dev --target plotwright-uifuzz
 	scripts/run-fuzz.sh build/fuzz $(FUZZ_SECONDS) build/dev
 
-# Copies the module and, unless one is there already, the example Plotwright.ini into
-# XPLANE/Resources/plugins/Plotwright.
+# Copies the shipped module and the example settings, as PlotwrightExample.ini, into
+# XPLANE/Resources/plugins/Plotwright; the user's Plotwright.ini is never touched.
 install:
 	@if [ -z "$(XPLANE)" ]; then echo "usage: make install XPLANE=/path/to/X-Plane"; exit 2; fi
 	@if [ ! -d "$(XPLANE)" ]; then echo "make install: $(XPLANE) is not a folder"; exit 2; fi
 	@$(MAKE) --no-print-directory deps
-	cmake --preset release
-	cmake --build --preset release --target plotwright
-	cmake --install build/release --prefix "$(XPLANE)"
+	scripts/build-shipped-module.sh build/shipped
+	cmake -DMODULE=build/shipped/Plotwright/64/lin.xpl -DSOURCE_DIR=$(CURDIR) \
+	      -DPREFIX="$(XPLANE)" -P cmake/InstallPlugin.cmake
 
 format:
 	clang-format -i $$(git ls-files '*.h' '*.cpp' '*.cc')

@@ -1,12 +1,7 @@
-# `cmake --install` copies the ready plug-in folder into a simulator's Resources/plugins.
-# Set CMAKE_INSTALL_PREFIX to the simulator's folder.
-install(TARGETS plotwright LIBRARY DESTINATION "Resources/plugins/Plotwright/64"
-                           RUNTIME DESTINATION "Resources/plugins/Plotwright/64")
+# `cmake --install` copies the plug-in into a simulator's Resources/plugins, as `make install`
+# does with the shipped module. Set CMAKE_INSTALL_PREFIX to the simulator's folder.
 install(CODE "
-  set(settings \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/Resources/plugins/Plotwright/Plotwright.ini\")
-  if(EXISTS \"\${settings}\")
-    message(STATUS \"Keeping the existing \${settings}\")
-  else()
-    file(INSTALL \"${PROJECT_SOURCE_DIR}/dist/Plotwright.ini\"
-         DESTINATION \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/Resources/plugins/Plotwright\")
-  endif()")
+  set(MODULE \"$<TARGET_FILE:plotwright>\")
+  set(SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")
+  set(PREFIX \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
+  include(\"${PROJECT_SOURCE_DIR}/cmake/InstallPlugin.cmake\")")

@@ -1,8 +1,12 @@
 # The release zip: the folder a user drops into the simulator's Resources/plugins, with the
 # Linux and Windows modules (stripped), a Mac-built one when given, the example settings and the
-# user's guide. Lists the zip afterwards and fails unless it holds exactly that.
+# user's guide as one HTML page with its pictures. Lists the zip afterwards and fails unless it
+# holds exactly that.
 #   cmake -DSOURCE_DIR=... -DLINUX_BUILD=... -DWINDOWS_BUILD=... [-DMAC_XPL=...] -DOUT=...
 #         -P cmake/Package.cmake
+# LINUX_BUILD is the folder scripts/build-shipped-module.sh leaves, holding the lin.xpl built in
+# the Debian 11 root. The example settings ship as PlotwrightExample.ini, never as
+# Plotwright.ini: copying the folder over an install then cannot replace the user's own file.
 foreach(required SOURCE_DIR LINUX_BUILD WINDOWS_BUILD OUT)
   if(NOT DEFINED ${required})
     message(FATAL_ERROR "Package.cmake needs -D${required}=...")
@@ -36,6 +40,9 @@ function(copy_stripped module strip)
 endfunction()
 copy_stripped("${LINUX_BUILD}/Plotwright/64/lin.xpl" strip)
 copy_stripped("${WINDOWS_BUILD}/Plotwright/64/win.xpl" x86_64-w64-mingw32-strip)
+# What every Linux the simulator runs on needs of the Linux module, checked on the stripped one.
+set(MODULE "${folder}/64/lin.xpl")
+include("${SOURCE_DIR}/tests/shipped/linux_module_shape.cmake")
 # Stripping must leave the Windows module's tables as the loader needs them.
 set(MODULE "${folder}/64/win.xpl")
 set(OBJDUMP x86_64-w64-mingw32-objdump)
@@ -50,13 +57,22 @@ if(MAC_XPL)
   list(APPEND expected Plotwright/64/mac.xpl)
 endif()
 
-file(COPY_FILE "${SOURCE_DIR}/dist/Plotwright.ini" "${folder}/Plotwright.ini")
-file(GLOB guide RELATIVE "${SOURCE_DIR}/docs/guide" "${SOURCE_DIR}/docs/guide/*")
-foreach(name IN LISTS guide)
+file(COPY_FILE "${SOURCE_DIR}/dist/Plotwright.ini" "${folder}/PlotwrightExample.ini")
+# The guide as a page any browser opens from the zip; the Markdown stays in the repository.
+execute_process(COMMAND /usr/bin/python3 "${SOURCE_DIR}/scripts/guide-to-html.py"
+                        "${SOURCE_DIR}/docs/guide/Plotwright-guide.md"
+                        "${folder}/guide/Plotwright-guide.html"
+                RESULT_VARIABLE result ERROR_VARIABLE error)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cannot write the guide's HTML page: ${error}")
+endif()
+file(GLOB pictures RELATIVE "${SOURCE_DIR}/docs/guide" "${SOURCE_DIR}/docs/guide/*.png")
+foreach(name IN LISTS pictures)
   file(COPY_FILE "${SOURCE_DIR}/docs/guide/${name}" "${folder}/guide/${name}")
   list(APPEND expected "Plotwright/guide/${name}")
 endforeach()
-list(APPEND expected Plotwright/Plotwright.ini Plotwright/guide/)
+list(APPEND expected Plotwright/PlotwrightExample.ini Plotwright/guide/
+                     Plotwright/guide/Plotwright-guide.html)
 
 execute_process(COMMAND "${CMAKE_COMMAND}" -E tar cf "${OUT}/${zip_name}"
                         --format=zip Plotwright

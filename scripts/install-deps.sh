@@ -12,6 +12,8 @@ packages=(
   libmuparser-dev binutils locales valgrind
   # The Windows module and host, cross-built and tested under Wine.
   g++-mingw-w64-x86-64-posix wine64
+  # The shipped Linux module, built and tested in a Debian 11 root it makes; the guide's page.
+  mmdebstrap python3-markdown
 )
 
 missing=()

@@ -77,6 +77,36 @@ ConfigParseResult parseReportingReadFailure(AppState &state, const char *path, b
     return applyConfigEntries(state, state.ConfigEntryTable, summary.StoredEntries,
                               summary.KeyLinesBeforeAnyHeader);
 }
+
+// The package ships its example settings under this name, never as Plotwright.ini, so that
+// copying a new version over an install cannot replace the user's own file; a first install,
+// which has none, starts with the example in effect.
+const char kSettingsFileName[] = "Plotwright.ini";
+const char kExampleFileName[] = "PlotwrightExample.ini";
+
+// The example's path beside the settings file; false when the settings path does not end in
+// the settings file's name, or the example's would not fit `out`.
+bool examplePathBeside(const char *settingsPath, char *out, std::size_t outSize) {
+    const std::size_t length = std::strlen(settingsPath);
+    const std::size_t nameLength = sizeof kSettingsFileName - 1;
+    if (length < nameLength ||
+        std::strcmp(settingsPath + length - nameLength, kSettingsFileName) != 0)
+        return false;
+    const std::size_t folderLength = length - nameLength;
+    if (folderLength + sizeof kExampleFileName > outSize) return false;
+    std::memcpy(out, settingsPath, folderLength);
+    std::memcpy(out + folderLength, kExampleFileName, sizeof kExampleFileName);
+    return true;
+}
+
+// An example that is there but cannot be read counts as there, so the log says why it was not.
+bool exampleIsThere(const char *path) {
+    FileProblem problem;
+    std::FILE *file = openFileForReading(path, &problem);
+    if (file == nullptr) return problem.Failure != FileFailure::NotFound;
+    std::fclose(file);
+    return true;
+}
 } // namespace
 
 ConfigParseResult parseConfigFile(AppState &state, const char *path) {
@@ -99,20 +129,30 @@ bool loadConfigFile(AppState &state) {
     bool readFailed = false;
     FileProblem problem;
     ConfigParseResult result = ConfigParseResult::NoFile;
+    const char *readPath = path;
+    char examplePath[sizeof path + sizeof kExampleFileName] = {};
     if (path[0] == '\0') {
         // The start left the path empty: the simulator's folder is too deep for it.
         setFileProblem(problem, FileFailure::PathTooLong, 0);
     } else {
         result = parseReportingReadFailure(state, path, readFailed, problem);
+        if (result == ConfigParseResult::NoFile && problem.Failure == FileFailure::NotFound &&
+            examplePathBeside(path, examplePath, sizeof examplePath) &&
+            exampleIsThere(examplePath)) {
+            XPLMDebugString("Plotwright - No Plotwright.ini file found.\n");
+            XPLMDebugString("Plotwright - Using the example settings, PlotwrightExample.ini.\n");
+            readPath = examplePath;
+            result = parseReportingReadFailure(state, examplePath, readFailed, problem);
+        }
     }
     switch (result) {
     case ConfigParseResult::NoFile:
         // Only a file that is not there is "not found"; one that is there but cannot be read,
         // or failed part way, is reported as such.
-        if (problem.Failure == FileFailure::NotFound)
+        if (problem.Failure == FileFailure::NotFound && readPath == path)
             XPLMDebugString("Plotwright - No Plotwright.ini file found.\n");
-        else if (!readFailed)
-            logFileProblem("read", path[0] != '\0' ? path : "Plotwright.ini", problem);
+        else if (!readFailed && problem.Failure != FileFailure::NotFound)
+            logFileProblem("read", readPath[0] != '\0' ? readPath : "Plotwright.ini", problem);
         XPLMDebugString("Plotwright - Will Use Default Settings.\n");
         return false;
     case ConfigParseResult::Ok:

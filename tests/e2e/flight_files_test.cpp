@@ -86,7 +86,7 @@ TEST_P(FlightFilesTest, RecordExportWriteSettingsAndStartAgainFromThem) {
 
     xphost::PluginModule module;
     std::string error;
-    ASSERT_TRUE(module.load(PLOTWRIGHT_MODULE_PATH, &error)) << error;
+    ASSERT_TRUE(module.load(plotwright_test::modulePath(), &error)) << error;
     ASSERT_EQ(module.start(), 1);
     EXPECT_EQ(module.name(), "Plotwrite");
     EXPECT_EQ(module.signature(), "quillanhurst.projects.plotwrite");
@@ -134,7 +134,7 @@ TEST_P(FlightFilesTest, RecordExportWriteSettingsAndStartAgainFromThem) {
 
     // The written settings, as the next flight's: every channel is back.
     plotwright_test::writeFile(plugin_ + "Plotwright.ini", written);
-    ASSERT_TRUE(module.load(PLOTWRIGHT_MODULE_PATH, &error)) << error;
+    ASSERT_TRUE(module.load(plotwright_test::modulePath(), &error)) << error;
     ASSERT_EQ(module.start(), 1);
     EXPECT_NE(xphost::logText().find("Plotwright - parsing successful"), std::string::npos)
         << xphost::logText();

@@ -17,7 +17,7 @@ using plotwright_test::HostTest;
 TEST_F(HostTest, RealModuleStartsRunsAndStops) {
     xphost::PluginModule module;
     std::string error;
-    ASSERT_TRUE(module.load(PLOTWRIGHT_MODULE_PATH, &error)) << error;
+    ASSERT_TRUE(module.load(plotwright_test::modulePath(), &error)) << error;
     ASSERT_EQ(module.start(), 1);
     EXPECT_TRUE(module.identityTerminated());
     EXPECT_EQ(module.name(), "Plotwrite");
@@ -41,7 +41,7 @@ TEST_F(HostTest, RealModuleStartsRunsAndStops) {
 
     // The simulator may load the plug-in again in the same process (a plug-in reload): one menu
     // entry again, with a working submenu.
-    ASSERT_TRUE(module.load(PLOTWRIGHT_MODULE_PATH, &error)) << error;
+    ASSERT_TRUE(module.load(plotwright_test::modulePath(), &error)) << error;
     ASSERT_EQ(module.start(), 1);
     EXPECT_EQ(xphost::registeredFlightLoopCount(), 1u);
     const auto again = xphost::menuItems(xphost::pluginsMenu());

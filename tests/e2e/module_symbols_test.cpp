@@ -11,6 +11,8 @@
 #include <sstream>
 #include <string>
 
+#include "support/host_fixture.h"
+
 namespace {
 
 std::string run(const std::string &command) {
@@ -54,7 +56,7 @@ std::set<std::string> declaredApi() {
 }
 
 TEST(ModuleSymbols, ExportsExactlyTheFiveEntryPoints) {
-    const std::string module = PLOTWRIGHT_MODULE_PATH;
+    const std::string module = plotwright_test::modulePath();
     ASSERT_TRUE(std::filesystem::exists(module)) << module;
     EXPECT_EQ(std::filesystem::path(module).filename(), "lin.xpl");
     EXPECT_EQ(std::filesystem::path(module).parent_path().filename(), "64");
@@ -67,7 +69,7 @@ TEST(ModuleSymbols, ExportsExactlyTheFiveEntryPoints) {
 }
 
 TEST(ModuleSymbols, SimulatorFunctionsStayUndefinedAndComeFromTheApi) {
-    const std::string module = PLOTWRIGHT_MODULE_PATH;
+    const std::string module = plotwright_test::modulePath();
     const auto undefined = names(run("nm -D --undefined-only '" + module + "'"));
     const auto api = declaredApi();
     ASSERT_GT(api.size(), 30u);
@@ -83,7 +85,7 @@ TEST(ModuleSymbols, SimulatorFunctionsStayUndefinedAndComeFromTheApi) {
 }
 
 TEST(ModuleSymbols, ContainsNoHostCodeAndLinksNoHostLibrary) {
-    const std::string module = PLOTWRIGHT_MODULE_PATH;
+    const std::string module = plotwright_test::modulePath();
     const std::string all = run("nm '" + module + "' 2>&1; nm -D '" + module + "'");
     EXPECT_EQ(all.find("xphost"), std::string::npos);
     const std::string dynamic = run("readelf -d '" + module + "'");

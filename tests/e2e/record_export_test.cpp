@@ -61,7 +61,7 @@ TEST_F(HostTest, RecordedSignalIsExportedAndDrawn) {
 
     xphost::PluginModule module;
     std::string error;
-    ASSERT_TRUE(module.load(PLOTWRIGHT_MODULE_PATH, &error)) << error;
+    ASSERT_TRUE(module.load(plotwright_test::modulePath(), &error)) << error;
     ASSERT_EQ(module.start(), 1);
     ASSERT_TRUE(xphost::chooseMenuItem({"Plotwrite", "Graph Window"}, &error)) << error;
     XPWidgetID window = xphost::findWindow("Plotwright");

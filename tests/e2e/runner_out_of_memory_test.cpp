@@ -49,7 +49,7 @@ RunReport runWithLimit(const std::string &text, const std::string &folder) {
     std::string error;
     EXPECT_TRUE(parseScenario(text, "oom.scn", folder, &scenario, &error)) << error;
     RunOptions options;
-    options.ModulePath = PLOTWRIGHT_MODULE_PATH;
+    options.ModulePath = plotwright_test::modulePath();
     options.DefaultSettingsPath = std::string(PLOTWRIGHT_SOURCE_DIR) + "/dist/Plotwright.ini";
     options.OutDir = folder + "out";
     options.InstallRoot = folder + "out/install";

@@ -77,7 +77,7 @@ protected:
     // samples (the plug-in's first tick comes a tenth of a second after its start), exported.
     void session(int ticks) {
         std::string error;
-        ASSERT_TRUE(module_.load(PLOTWRIGHT_MODULE_PATH, &error)) << error;
+        ASSERT_TRUE(module_.load(plotwright_test::modulePath(), &error)) << error;
         ASSERT_EQ(module_.start(), 1);
         // The graph window last, on top, where its buttons take the clicks.
         for (const char *item : {"DataRef Setup", "DataRef Scaling", "Graph Window"})

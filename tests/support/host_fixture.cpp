@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -41,6 +42,11 @@ std::string runSuffix() {
 #endif
 }
 } // namespace
+
+const char *modulePath() {
+    const char *shipped = std::getenv("PLOTWRIGHT_TEST_MODULE");
+    return shipped != nullptr && shipped[0] != '\0' ? shipped : PLOTWRIGHT_MODULE_PATH;
+}
 
 std::string makeTempFolder(const std::string &hint) {
     static int counter = 0;

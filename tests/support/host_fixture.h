@@ -9,6 +9,10 @@
 
 namespace plotwright_test {
 
+// The module the end-to-end tests load: the one this build made, or the one named by
+// PLOTWRIGHT_TEST_MODULE (the shipped module, when the tests run a second time for it).
+const char *modulePath();
+
 // A new, empty folder under the build's test-output folder, unique per test, below a folder
 // whose name holds blanks and non-ASCII letters (in UTF-8).
 std::string makeTempFolder(const std::string &hint);

@@ -362,6 +362,51 @@ TEST_F(ConfigTest, MissingOrUnreadableFileKeepsTheDefaults) {
 #endif
 }
 
+// The package ships its example as PlotwrightExample.ini so an upgrade cannot overwrite the
+// user's file: the example counts only while there is no Plotwright.ini.
+TEST_F(ConfigTest, TheExampleIsReadOnlyWhenTheUserHasNoSettingsFile) {
+    const std::string examplePath = pluginDir_ + "PlotwrightExample.ini";
+    writeFile(examplePath, "[CONFIG]\nFullSizeWindow = 0\n[DATASET2]\nName3 = from/example\n");
+    EXPECT_TRUE(loadConfigFile(*state_));
+    EXPECT_STREQ(name(1, 2), "from/example");
+    EXPECT_EQ(state_->FullSizeWindow, 0);
+    EXPECT_EQ(xphost::logText(),
+              kLogStart + "Plotwright - No Plotwright.ini file found.\n"
+                          "Plotwright - Using the example settings, PlotwrightExample.ini.\n"
+                          "Plotwright - parsing successful\n");
+
+    // The user's own file wins whole, and the log reads as it did before the example existed.
+    state_->resetToDefaults();
+    xphost::resetHost(root_);
+    EXPECT_EQ(load("[DATASET1]\nName1 = mine\n"), kLogStart + "Plotwright - parsing successful\n");
+    EXPECT_STREQ(name(0, 0), "mine");
+    EXPECT_STREQ(name(1, 2), "");
+    EXPECT_EQ(state_->FullSizeWindow, 1);
+
+    // A faulty example is reported like a faulty settings file.
+    std::filesystem::remove(plotwright_test::fsPath(settingsPath_));
+    writeFile(examplePath, "[DATASET9]\nName1 = a\n");
+    xphost::resetHost(root_);
+    EXPECT_FALSE(loadConfigFile(*state_));
+    EXPECT_EQ(xphost::logText(),
+              kLogStart + "Plotwright - No Plotwright.ini file found.\n"
+                          "Plotwright - Using the example settings, PlotwrightExample.ini.\n"
+                          "DATASET9 is an invalid section name\nParse Error in Section Name\n");
+
+    // An example that cannot be read is named in the log, not passed over in silence.
+    std::filesystem::remove(plotwright_test::fsPath(examplePath));
+    std::filesystem::create_directory(plotwright_test::fsPath(examplePath));
+    xphost::resetHost(root_);
+    EXPECT_FALSE(loadConfigFile(*state_));
+    EXPECT_EQ(xphost::logText(),
+              kLogStart +
+                  "Plotwright - No Plotwright.ini file found.\n"
+                  "Plotwright - Using the example settings, PlotwrightExample.ini.\n"
+                  "Plotwright - Could not read " +
+                  examplePath +
+                  ": it is not a regular file.\nPlotwright - Will Use Default Settings.\n");
+}
+
 TEST_F(ConfigTest, APathBeyondTheLimitIsSaidToBeTooLong) {
     // The start leaves the path empty when the simulator's folder is too deep for it.
     state_->SettingsPath[0] = '\0';

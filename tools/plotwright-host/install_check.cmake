@@ -1,6 +1,7 @@
 # Checks `cmake --install` into a fresh folder, as `make install XPLANE=...` does: the module and
-# the example settings land in Resources/plugins/Plotwright, a user's own Plotwright.ini survives
-# a second install, and the installed module runs a scenario in the headless host.
+# the example settings (as PlotwrightExample.ini) land in Resources/plugins/Plotwright, no
+# Plotwright.ini is made, a user's own Plotwright.ini survives a second install, and the
+# installed module runs a scenario in the headless host.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -DRUNNER=... -DSCENARIO=... -DSOURCE_DIR=... -P install_check.cmake
 foreach(required BUILD_DIR PREFIX RUNNER SCENARIO SOURCE_DIR)
   if(NOT DEFINED ${required})
@@ -21,15 +22,18 @@ function(install_into)
 endfunction()
 
 install_into()
-foreach(file "${plugin}/64/lin.xpl" "${plugin}/Plotwright.ini")
+foreach(file "${plugin}/64/lin.xpl" "${plugin}/PlotwrightExample.ini")
   if(NOT EXISTS "${file}")
     message(FATAL_ERROR "not installed: ${file}")
   endif()
 endforeach()
-file(READ "${plugin}/Plotwright.ini" installed)
+if(EXISTS "${plugin}/Plotwright.ini")
+  message(FATAL_ERROR "the install made a Plotwright.ini; it belongs to the user")
+endif()
+file(READ "${plugin}/PlotwrightExample.ini" installed)
 file(READ "${SOURCE_DIR}/dist/Plotwright.ini" example)
 if(NOT installed STREQUAL example)
-  message(FATAL_ERROR "the installed Plotwright.ini is not the example settings file")
+  message(FATAL_ERROR "the installed PlotwrightExample.ini is not the example settings file")
 endif()
 
 set(mine "[CONFIG]\nFullSizeWindow = 0\n")

@@ -23,12 +23,14 @@ std::string absolute(const std::string &path) {
     return ec ? path : result.lexically_normal().string();
 }
 
-// The example settings file ships beside the module's folder (Plotwright/Plotwright.ini next to
-// Plotwright/64/lin.xpl); the source tree's copy is the fallback.
+// The settings beside the module's folder (Plotwright/Plotwright.ini next to Plotwright/64/lin.xpl,
+// else the example shipped as Plotwright/PlotwrightExample.ini); the source tree's copy is the
+// fallback.
 std::string defaultSettingsFor(const std::string &module) {
-    const fs::path beside = fs::path(module).parent_path().parent_path() / "Plotwright.ini";
+    const fs::path folder = fs::path(module).parent_path().parent_path();
     std::error_code ec;
-    if (fs::is_regular_file(beside, ec)) return beside.string();
+    for (const char *name : {"Plotwright.ini", "PlotwrightExample.ini"})
+        if (fs::is_regular_file(folder / name, ec)) return (folder / name).string();
     return std::string(PLOTWRIGHT_SOURCE_DIR) + "/dist/Plotwright.ini";
 }
 
