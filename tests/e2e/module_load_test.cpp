@@ -56,7 +56,7 @@ TEST_F(HostTest, RealModuleStartsRunsAndStops) {
 TEST_F(HostTest, ADisabledModuleGetsNoCallbacksUntilEnabledAgain) {
     xphost::PluginModule module;
     std::string error;
-    ASSERT_TRUE(module.load(PLOTWRIGHT_MODULE_PATH, &error)) << error;
+    ASSERT_TRUE(module.load(plotwright_test::modulePath(), &error)) << error;
     ASSERT_EQ(module.start(), 1);
     ASSERT_TRUE(xphost::chooseMenuItem({"Plotwrite", "Graph Window"}, &error)) << error;
     ASSERT_FALSE(xphost::rootWidgets().empty());
