@@ -65,6 +65,7 @@ void runOneFrame() {
     c.now += c.period;
     ++c.frames;
     if (c.hook) c.hook(static_cast<double>(c.now) / kMicrosPerSecond);
+    internal::sendPendingDataRefNotice();
     // Callbacks may register or unregister others while we walk; index-based and by count.
     const std::size_t count = c.loops.size();
     for (std::size_t i = 0; i < count; ++i) {

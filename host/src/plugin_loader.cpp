@@ -11,6 +11,7 @@
 
 #include "host_files.h"
 #include "host_internal.h"
+#include "xphost/messages.h"
 
 namespace xphost {
 namespace {
@@ -139,11 +140,17 @@ int PluginModule::enable() {
         result = enable_();
     }
     enabled_ = result == 1;
+    // The simulator's messages reach an enabled plug-in only.
+    if (enabled_)
+        setMessageReceiver([this](XPLMPluginID from, int message, void *param) {
+            receiveMessage(from, message, param);
+        });
     return result;
 }
 
 void PluginModule::disable() {
     if (!enabled_) return;
+    setMessageReceiver(nullptr);
     {
         RunningModule running(handle_);
         disable_();
@@ -152,7 +159,7 @@ void PluginModule::disable() {
 }
 
 void PluginModule::receiveMessage(XPLMPluginID from, int message, void *param) {
-    if (!started_) return;
+    if (!started_ || !enabled_) return;
     RunningModule running(handle_);
     message_(from, message, param);
 }

@@ -3,7 +3,8 @@
 // on Windows) and calls its entry points in the simulator's order: start then enable; at the end
 // disable, stop, then unload. Like the simulator, unloading takes away the menus and menu items
 // the module made in its entry points and left behind (the Plugins-menu entry a plug-in
-// appends, for one).
+// appends, for one). While enabled, the module is the host's message receiver
+// (xphost/messages.h); a disabled module receives no messages.
 
 #include <string>
 
@@ -33,6 +34,7 @@ public:
 
     int enable();
     void disable();
+    // XPluginReceiveMessage, only while enabled.
     void receiveMessage(XPLMPluginID from, int message, void *param);
 
     bool started() const { return started_; }
