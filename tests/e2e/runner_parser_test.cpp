@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "XPLMPlugin.h"
 #include "expectations.h"
 #include "formula.h"
 #include "scenario_parser.h"
@@ -223,8 +224,8 @@ TEST(ScenarioParser, BadLinesNameTheLineAndWhatWasExpected) {
         {"wait 1.5 ticks\n", "t.scn:1: expected a whole number of ticks"},
         {"wait 90000 s\n", "t.scn:1: a wait stops at one simulated day"},
         {"dataref quad sim/x\n",
-         "t.scn:1: expected a dataref type: int, float, double, float+double, "
-         "int[N], float[N] or byte[N], found 'quad'"},
+         "t.scn:1: expected a dataref type: int, float, double, int[N], float[N] or byte[N], or "
+         "several joined by '+' (int+float, float[8]+int[8]), found 'quad'"},
         {"dataref float[0] sim/x\n", "t.scn:1: expected an array length from 1"},
         {"dataref double[4] sim/x\n", "t.scn:1: expected a dataref type"},
         {"dataref float sim/x = 3 +\n", "t.scn:1: bad formula '3 +'"},
