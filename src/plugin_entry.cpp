@@ -20,6 +20,18 @@ namespace {
 constexpr float kFirstTickSeconds = 0.1f;
 const char kSettingsFileName[] = "Plotwright.ini";
 const char kVersionText[] = "v1.40";
+// The messages after which datarefs may have come or gone. The SDK declares the last two only
+// from versions 2.0 and 4.0; the module also runs in simulators that never send the last one.
+#if defined(XPLM_MSG_PLANE_UNLOADED)
+constexpr int kPlaneUnloadedMessage = XPLM_MSG_PLANE_UNLOADED;
+#else
+constexpr int kPlaneUnloadedMessage = 106;
+#endif
+#if defined(XPLM_MSG_DATAREFS_ADDED)
+constexpr int kDataRefsAddedMessage = XPLM_MSG_DATAREFS_ADDED;
+#else
+constexpr int kDataRefsAddedMessage = 114;
+#endif
 
 // A folder too deep for the path leaves it empty; the settings reader logs why.
 void buildSettingsPath(AppState &state) {
@@ -91,9 +103,24 @@ PLOTWRIGHT_EXPORT void XPluginStop(void) {
     gAppState = nullptr;
 }
 
-PLOTWRIGHT_EXPORT int XPluginEnable(void) { return 1; }
+PLOTWRIGHT_EXPORT int XPluginEnable(void) {
+#if defined(XPLM200)
+    // The simulator's version 12 announces new datarefs; version 11 does not know the feature.
+    const char notices[] = "XPLM_WANTS_DATAREF_NOTIFICATIONS";
+    if (XPLMHasFeature(notices) != 0) XPLMEnableFeature(notices, 1);
+#endif
+    // The user's aircraft and its plug-ins may have published their datarefs since the start.
+    if (gAppState != nullptr) gAppState->lookUpDataRefs();
+    return 1;
+}
 
 PLOTWRIGHT_EXPORT void XPluginDisable(void) {}
 
-PLOTWRIGHT_EXPORT void XPluginReceiveMessage(XPLMPluginID /*inFromWho*/, int /*inMessage*/,
-                                             void * /*inParam*/) {}
+PLOTWRIGHT_EXPORT void XPluginReceiveMessage(XPLMPluginID inFromWho, int inMessage,
+                                             void * /*inParam*/) {
+    if (inFromWho != XPLM_PLUGIN_XPLANE || gAppState == nullptr) return;
+    // Datarefs come and go with aircraft and their plug-ins.
+    if (inMessage == XPLM_MSG_PLANE_LOADED || inMessage == kPlaneUnloadedMessage ||
+        inMessage == XPLM_MSG_AIRPORT_LOADED || inMessage == kDataRefsAddedMessage)
+        gAppState->requestDataRefLookUp();
+}

@@ -15,17 +15,22 @@
 namespace xphost {
 namespace {
 
+constexpr int kScalarTypes = xplmType_Int | xplmType_Float | xplmType_Double;
+constexpr int kArrayTypes = xplmType_FloatArray | xplmType_IntArray | xplmType_Data;
+
 struct DataRef {
     std::string name;
     int typeMask = 0;
-    bool odd = false; // reports typeMask but holds no value
-    DataRefKind kind = DataRefKind::Int;
+    bool published = true;
     int intValue = 0;
     float floatValue = 0.0f;
     double doubleValue = 0.0;
+    std::size_t length = 0; // of every array type offered
     std::vector<int> ints;
     std::vector<float> floats;
     std::vector<std::uint8_t> bytes;
+
+    bool offers(int type) const { return (typeMask & type) != 0; }
 };
 
 struct Registry {
@@ -33,6 +38,8 @@ struct Registry {
     std::map<std::string, std::unique_ptr<DataRef>> byName;
     std::unordered_set<const void *> handles; // for checking what the plug-in passes back
     std::size_t reads = 0;
+    std::size_t finds = 0;
+    bool added = false; // since the last notification
 };
 
 Registry &registry() {
@@ -69,13 +76,20 @@ DataRef *lookup(const std::string &name, const char *caller) {
     return it->second.get();
 }
 
-DataRef &defineSlot(const std::string &name) {
+// A name keeps its slot, and so its handle, when it is published again.
+DataRef &publishSlot(const std::string &name, int typeMask, std::size_t length) {
     auto &slot = registry().byName[name];
     if (!slot) slot = std::make_unique<DataRef>();
     registry().handles.insert(slot.get());
     DataRef &ref = *slot;
     ref = DataRef{};
     ref.name = name;
+    ref.typeMask = typeMask;
+    ref.length = (typeMask & kArrayTypes) != 0 ? length : 0;
+    if (ref.offers(xplmType_IntArray)) ref.ints.assign(ref.length, 0);
+    if (ref.offers(xplmType_FloatArray)) ref.floats.assign(ref.length, 0.0f);
+    if (ref.offers(xplmType_Data)) ref.bytes.assign(ref.length, 0);
+    registry().added = true;
     return ref;
 }
 
@@ -90,6 +104,14 @@ DataRef *fromHandle(XPLMDataRef handle, const char *caller) {
     return nullptr;
 }
 
+// What a getter for `type` may read: a good handle offering that type, else nothing.
+DataRef *readable(XPLMDataRef handle, int type, const char *caller) {
+    ++registry().reads;
+    DataRef *ref = fromHandle(handle, caller);
+    if (ref == nullptr || !ref->published || !ref->offers(type)) return nullptr;
+    return ref;
+}
+
 int clampToInt(double value) {
     if (!(value == value)) return 0;
     if (value >= 2147483647.0) return 2147483647;
@@ -99,19 +121,6 @@ int clampToInt(double value) {
 
 std::uint8_t wrapToByte(double value) {
     return static_cast<std::uint8_t>(static_cast<unsigned>(clampToInt(value)) & 0xFFu);
-}
-
-std::size_t arrayLength(const DataRef &ref) {
-    switch (ref.kind) {
-    case DataRefKind::IntArray:
-        return ref.ints.size();
-    case DataRefKind::FloatArray:
-        return ref.floats.size();
-    case DataRefKind::ByteArray:
-        return ref.bytes.size();
-    default:
-        return 0;
-    }
 }
 
 // Copies what the API's array getters copy: at most `max` elements from `offset`.
@@ -128,29 +137,32 @@ template <typename T> int copyOut(const std::vector<T> &values, T *out, int offs
 } // namespace
 
 XPLMDataRef defineDataRef(const std::string &name, DataRefKind kind, std::size_t length) {
-    DataRef &ref = defineSlot(name);
-    ref.kind = kind;
-    ref.typeMask = maskOf(kind);
-    if (kind == DataRefKind::IntArray) ref.ints.assign(length, 0);
-    if (kind == DataRefKind::FloatArray) ref.floats.assign(length, 0.0f);
-    if (kind == DataRefKind::ByteArray) ref.bytes.assign(length, 0);
-    return &ref;
+    return &publishSlot(name, maskOf(kind), length);
 }
 
-XPLMDataRef defineDataRefWithTypes(const std::string &name, int typeMask) {
-    DataRef &ref = defineSlot(name);
-    ref.typeMask = typeMask;
-    ref.odd = true;
-    return &ref;
+XPLMDataRef defineDataRefWithTypes(const std::string &name, int typeMask, std::size_t length) {
+    return &publishSlot(name, typeMask, length);
+}
+
+void withdrawDataRef(const std::string &name) {
+    DataRef *ref = lookup(name, "withdrawDataRef");
+    if (ref == nullptr) return;
+    if (!ref->published) {
+        reportHostError("withdrawDataRef: '" + name + "' is already withdrawn");
+        return;
+    }
+    ref->published = false;
+}
+
+bool isDataRefPublished(const std::string &name) {
+    auto it = registry().byName.find(name);
+    return it != registry().byName.end() && it->second->published;
 }
 
 void setDataRefValue(const std::string &name, double value) {
     DataRef *ref = lookup(name, "setDataRefValue");
     if (ref == nullptr) return;
-    const bool isArray = ref->kind == DataRefKind::IntArray ||
-                         ref->kind == DataRefKind::FloatArray ||
-                         ref->kind == DataRefKind::ByteArray;
-    if (ref->odd || isArray) {
+    if ((ref->typeMask & kScalarTypes) == 0) {
         reportHostError("setDataRefValue: '" + name + "' is not a scalar dataref");
         return;
     }
@@ -162,34 +174,30 @@ void setDataRefValue(const std::string &name, double value) {
 void setDataRefElement(const std::string &name, std::size_t index, double value) {
     DataRef *ref = lookup(name, "setDataRefElement");
     if (ref == nullptr) return;
-    if (index >= arrayLength(*ref)) {
+    if (index >= ref->length) {
         reportHostError("setDataRefElement: '" + name + "' has no element " +
                         std::to_string(index));
         return;
     }
-    if (ref->kind == DataRefKind::IntArray) ref->ints[index] = clampToInt(value);
-    if (ref->kind == DataRefKind::FloatArray) ref->floats[index] = static_cast<float>(value);
-    if (ref->kind == DataRefKind::ByteArray) ref->bytes[index] = wrapToByte(value);
+    if (ref->offers(xplmType_IntArray)) ref->ints[index] = clampToInt(value);
+    if (ref->offers(xplmType_FloatArray)) ref->floats[index] = static_cast<float>(value);
+    if (ref->offers(xplmType_Data)) ref->bytes[index] = wrapToByte(value);
 }
 
 double dataRefValue(const std::string &name) {
     DataRef *ref = lookup(name, "dataRefValue");
     if (ref == nullptr) return 0.0;
-    switch (ref->kind) {
-    case DataRefKind::Int:
-        return ref->intValue;
-    case DataRefKind::Float:
-        return ref->floatValue;
-    default:
-        return ref->doubleValue;
-    }
+    if (ref->offers(xplmType_Double)) return ref->doubleValue;
+    if (ref->offers(xplmType_Float)) return ref->floatValue;
+    if (ref->offers(xplmType_Int)) return ref->intValue;
+    return 0.0;
 }
 
 double dataRefElement(const std::string &name, std::size_t index) {
     DataRef *ref = lookup(name, "dataRefElement");
-    if (ref == nullptr || index >= arrayLength(*ref)) return 0.0;
-    if (ref->kind == DataRefKind::IntArray) return ref->ints[index];
-    if (ref->kind == DataRefKind::FloatArray) return ref->floats[index];
+    if (ref == nullptr || index >= ref->length) return 0.0;
+    if (ref->offers(xplmType_FloatArray)) return ref->floats[index];
+    if (ref->offers(xplmType_IntArray)) return ref->ints[index];
     return ref->bytes[index];
 }
 
@@ -201,12 +209,25 @@ XPLMDataRef findDefinedDataRef(const std::string &name) {
 }
 
 std::size_t dataRefReadCount() { return registry().reads; }
+std::size_t dataRefFindCount() { return registry().finds; }
 
 namespace internal {
 void resetDataRefs() {
     registry().byName.clear();
     registry().handles.clear();
     registry().reads = 0;
+    registry().finds = 0;
+    registry().added = false;
+}
+
+bool takeDataRefsAdded(int *publishedCount) {
+    if (!registry().added) return false;
+    registry().added = false;
+    int count = 0;
+    for (const auto &entry : registry().byName)
+        if (entry.second->published) ++count;
+    *publishedCount = count;
+    return true;
 }
 } // namespace internal
 
@@ -219,11 +240,13 @@ XPLM_API XPLMDataRef XPLMFindDataRef(const char *inDataRefName) {
         reportHostError("XPLMFindDataRef: null name");
         return nullptr;
     }
+    ++registry().finds;
     return findDefinedDataRef(inDataRefName);
 }
 
 XPLM_API int XPLMIsDataRefGood(XPLMDataRef inDataRef) {
-    return fromHandle(inDataRef, "XPLMIsDataRefGood") != nullptr ? 1 : 0;
+    const DataRef *ref = fromHandle(inDataRef, "XPLMIsDataRefGood");
+    return ref != nullptr && ref->published ? 1 : 0;
 }
 
 XPLM_API XPLMDataTypeID XPLMGetDataRefTypes(XPLMDataRef inDataRef) {
@@ -234,49 +257,33 @@ XPLM_API XPLMDataTypeID XPLMGetDataRefTypes(XPLMDataRef inDataRef) {
 }
 
 XPLM_API int XPLMGetDatai(XPLMDataRef inDataRef) {
-    ++registry().reads;
-    DataRef *ref = fromHandle(inDataRef, "XPLMGetDatai");
-    if (ref == nullptr || ref->odd) return 0;
-    if (ref->kind == DataRefKind::Int) return ref->intValue;
-    if (ref->kind == DataRefKind::Float) return clampToInt(ref->floatValue);
-    return clampToInt(ref->doubleValue);
+    const DataRef *ref = readable(inDataRef, xplmType_Int, "XPLMGetDatai");
+    return ref == nullptr ? 0 : ref->intValue;
 }
 
 XPLM_API float XPLMGetDataf(XPLMDataRef inDataRef) {
-    ++registry().reads;
-    DataRef *ref = fromHandle(inDataRef, "XPLMGetDataf");
-    if (ref == nullptr || ref->odd) return 0.0f;
-    if (ref->kind == DataRefKind::Int) return static_cast<float>(ref->intValue);
-    if (ref->kind == DataRefKind::Float) return ref->floatValue;
-    return static_cast<float>(ref->doubleValue);
+    const DataRef *ref = readable(inDataRef, xplmType_Float, "XPLMGetDataf");
+    return ref == nullptr ? 0.0f : ref->floatValue;
 }
 
 XPLM_API double XPLMGetDatad(XPLMDataRef inDataRef) {
-    ++registry().reads;
-    DataRef *ref = fromHandle(inDataRef, "XPLMGetDatad");
-    if (ref == nullptr || ref->odd) return 0.0;
-    if (ref->kind == DataRefKind::Int) return ref->intValue;
-    if (ref->kind == DataRefKind::Float) return ref->floatValue;
-    return ref->doubleValue;
+    const DataRef *ref = readable(inDataRef, xplmType_Double, "XPLMGetDatad");
+    return ref == nullptr ? 0.0 : ref->doubleValue;
 }
 
 XPLM_API int XPLMGetDatavi(XPLMDataRef inDataRef, int *outValues, int inOffset, int inMax) {
-    ++registry().reads;
-    DataRef *ref = fromHandle(inDataRef, "XPLMGetDatavi");
-    if (ref == nullptr || ref->odd || ref->kind != DataRefKind::IntArray) return 0;
-    return copyOut(ref->ints, outValues, inOffset, inMax);
+    const DataRef *ref = readable(inDataRef, xplmType_IntArray, "XPLMGetDatavi");
+    return ref == nullptr ? 0 : copyOut(ref->ints, outValues, inOffset, inMax);
 }
 
 XPLM_API int XPLMGetDatavf(XPLMDataRef inDataRef, float *outValues, int inOffset, int inMax) {
-    ++registry().reads;
-    DataRef *ref = fromHandle(inDataRef, "XPLMGetDatavf");
-    if (ref == nullptr || ref->odd || ref->kind != DataRefKind::FloatArray) return 0;
-    return copyOut(ref->floats, outValues, inOffset, inMax);
+    const DataRef *ref = readable(inDataRef, xplmType_FloatArray, "XPLMGetDatavf");
+    return ref == nullptr ? 0 : copyOut(ref->floats, outValues, inOffset, inMax);
 }
 
 XPLM_API int XPLMGetDatab(XPLMDataRef inDataRef, void *outValue, int inOffset, int inMaxBytes) {
-    ++registry().reads;
-    DataRef *ref = fromHandle(inDataRef, "XPLMGetDatab");
-    if (ref == nullptr || ref->odd || ref->kind != DataRefKind::ByteArray) return 0;
-    return copyOut(ref->bytes, static_cast<std::uint8_t *>(outValue), inOffset, inMaxBytes);
+    const DataRef *ref = readable(inDataRef, xplmType_Data, "XPLMGetDatab");
+    return ref == nullptr
+               ? 0
+               : copyOut(ref->bytes, static_cast<std::uint8_t *>(outValue), inOffset, inMaxBytes);
 }

@@ -146,6 +146,7 @@ void runOneFrame() {
     if (!c.paused) c.flight += length;
     ++c.frames;
     if (c.hook) c.hook(toSeconds(c.flight));
+    internal::sendPendingDataRefNotice();
     callFlightLoops();
 }
 

@@ -11,8 +11,15 @@ void resetMenus();
 void resetFlightLoop();
 void resetWidgets();
 void resetScreen();
+void resetMessages();
 // The screen back to its default size (both host builds).
 void resetScreenSize();
+
+// Whether datarefs were published since the last call; if so, *publishedCount is how many are
+// published now.
+bool takeDataRefsAdded(int *publishedCount);
+// Once a frame: XPLM_MSG_DATAREFS_ADDED to a plug-in that asked for it, when datarefs came.
+void sendPendingDataRefNotice();
 
 // The simulator's folder in UTF-8 with the host's separator, "" until resetHost succeeded.
 const std::string &systemPath();

@@ -97,6 +97,7 @@ void resetHost(const std::string &installRoot) {
     internal::resetFlightLoop();
     internal::resetMenus();
     internal::resetDataRefs();
+    internal::resetMessages();
     HostState &host = state();
     host.features.clear();
     host.errors.clear();

@@ -11,6 +11,7 @@
 
 #include "host_files.h"
 #include "host_internal.h"
+#include "xphost/messages.h"
 
 namespace xphost {
 namespace {
@@ -140,11 +141,17 @@ int PluginModule::enable() {
     }
     enabled_ = result == 1;
     internal::setModuleEnabled(handle_, enabled_);
+    // The simulator's messages reach an enabled plug-in only.
+    if (enabled_)
+        setMessageReceiver([this](XPLMPluginID from, int message, void *param) {
+            receiveMessage(from, message, param);
+        });
     return result;
 }
 
 void PluginModule::disable() {
     if (!enabled_) return;
+    setMessageReceiver(nullptr);
     {
         RunningModule running(handle_);
         disable_();
@@ -154,7 +161,7 @@ void PluginModule::disable() {
 }
 
 void PluginModule::receiveMessage(XPLMPluginID from, int message, void *param) {
-    if (!started_) return;
+    if (!started_ || !enabled_) return;
     RunningModule running(handle_);
     message_(from, message, param);
 }

@@ -28,8 +28,14 @@ void AppState::resolveDataRefs() {
     for (int set = 0; set < kSetCount; ++set) {
         for (int channel = 0; channel < kChannelCount; ++channel) {
             Name[set][channel][kTextSize - 1] = '\0';
-            DataRefHandle[set][channel] = XPLMFindDataRef(Name[set][channel]);
-            Enabled[set][channel] = DataRefHandle[set][channel] != nullptr ? 1 : 0;
+            XPLMDataRef found = XPLMFindDataRef(Name[set][channel]);
+            // A name once published keeps its handle after the dataref is withdrawn.
+            if (found != nullptr && XPLMIsDataRefGood(found) == 0) found = nullptr;
+            DataRefHandle[set][channel] = found;
+            Enabled[set][channel] = found != nullptr ? 1 : 0;
+            // Aircraft datarefs come after the plug-ins start: the lookup keeps trying.
+            AwaitingDataRef[set][channel] = found == nullptr && Name[set][channel][0] != '\0';
+            ClearedByUser[set][channel] = 0;
             const int stat = set * kChannelCount + channel;
             DataMin[stat] = kStatMinStart;
             DataMax[stat] = kStatMaxStart;
@@ -41,6 +47,8 @@ void AppState::resolveDataRefs() {
         DataValue[stat] = 0.0f;
         ScaleValue[stat] = 0.0f;
     }
+    SecondsSinceLookUp = 0.0f;
+    LookUpRequested = 0;
 }
 
 void AppState::resetStatistics() {

@@ -84,6 +84,15 @@ struct AppState {
     float ScaleValue[kChannelTotal];
     int32_t FullSizeWindow;
 
+    // Datarefs that come and go while the simulator runs (sampling/dataref_lookup.cpp). A
+    // channel awaits its dataref while its name is to be looked up again: it had none at the
+    // start or after Apply Changes, or its dataref was withdrawn. The user's cleared box is
+    // remembered, so a dataref that appears or returns never checks it again.
+    int32_t AwaitingDataRef[kSetCount][kChannelCount];
+    int32_t ClearedByUser[kSetCount][kChannelCount];
+    float SecondsSinceLookUp;
+    int32_t LookUpRequested;
+
     // Data sets (app_state.cpp).
     void resetToDefaults();
     void resolveDataRefs();
@@ -97,6 +106,17 @@ struct AppState {
     float readChannel(int set, int channel);
     float onFlightLoop(float elapsedSinceLastCall, float elapsedSinceLastFlightLoop, int counter,
                        void *refcon);
+    // Drops the handles that went bad and looks the awaiting channels up; a channel that gets
+    // its dataref records from then on and is drawn unless the user cleared its box.
+    void lookUpDataRefs();
+    // From the tick: the pass about once a second of wall time, or at once when requested.
+    void lookUpDataRefsWhenDue(float elapsedSeconds);
+    // The simulator announced that datarefs may have come or gone: look at the next tick.
+    void requestDataRefLookUp();
+    // Whether the channel holds a dataref the simulator still publishes.
+    bool hasDataRef(int set, int channel) const;
+    // Enabled and, for the current set, the setup window's box, which the tick copies back.
+    void showEnabled(int set, int channel, int32_t enabled);
 
     // Graph window and the set switch shared by all three windows (windows/graph_window.cpp,
     // windows/set_switch.cpp).

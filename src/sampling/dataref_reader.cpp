@@ -35,31 +35,29 @@ float AppState::readChannel(int set, int channel) {
     if (handle == nullptr) return 0.0f;
     int32_t &index = Index[set][channel];
 
-    // The exact mask decides; combined masks other than float-and-double are not taken apart.
-    switch (XPLMGetDataRefTypes(handle)) {
-    case xplmType_Int:
-        return static_cast<float>(XPLMGetDatai(handle));
-    case xplmType_Float:
-        return XPLMGetDataf(handle);
-    case xplmType_Float | xplmType_Double:
-        return static_cast<float>(XPLMGetDatad(handle));
-    case xplmType_FloatArray:
+    // A dataref may offer several types at once, and the simulator answers every getter its
+    // bits name: the widest one keeps the most of the value. A scalar type goes before an array
+    // type, as a scalar needs no Index. Float-and-double (6) thus reads as double, and each
+    // single type through its own getter.
+    const XPLMDataTypeID types = XPLMGetDataRefTypes(handle);
+    if ((types & xplmType_Double) != 0) return static_cast<float>(XPLMGetDatad(handle));
+    if ((types & xplmType_Float) != 0) return XPLMGetDataf(handle);
+    if ((types & xplmType_Int) != 0) return static_cast<float>(XPLMGetDatai(handle));
+    if ((types & xplmType_FloatArray) != 0)
         return readArrayElement<float>(handle, index,
                                        [](XPLMDataRef ref, float *out, int offset, int max) {
                                            return XPLMGetDatavf(ref, out, offset, max);
                                        });
-    case xplmType_IntArray:
+    if ((types & xplmType_IntArray) != 0)
         return readArrayElement<int>(handle, index,
                                      [](XPLMDataRef ref, int *out, int offset, int max) {
                                          return XPLMGetDatavi(ref, out, offset, max);
                                      });
-    case xplmType_Data:
+    if ((types & xplmType_Data) != 0)
         // Bytes are unsigned: 200 reads as 200.0, not as -56.
         return readArrayElement<unsigned char>(
             handle, index, [](XPLMDataRef ref, unsigned char *out, int offset, int max) {
                 return XPLMGetDatab(ref, out, offset, max);
             });
-    default:
-        return 0.0f;
-    }
+    return 0.0f;
 }

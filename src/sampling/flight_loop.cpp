@@ -71,7 +71,7 @@ void moveForRewind(AppState &state, XPWidgetID graph) {
 }
 } // namespace
 
-float AppState::onFlightLoop(float, float, int, void *) {
+float AppState::onFlightLoop(float elapsedSinceLastCall, float, int, void *) {
     XPWidgetID graph = GraphWidget;
 
     // Before the graph window exists there is no widget to ask; the set is then the first.
@@ -80,6 +80,7 @@ float AppState::onFlightLoop(float, float, int, void *) {
     if (shownSet < 0) shownSet = 0;
     if (shownSet > kSetCount - 1) shownSet = kSetCount - 1;
     CurrentSet = static_cast<int32_t>(shownSet);
+    lookUpDataRefsWhenDue(elapsedSinceLastCall);
 
     if (Play != 0 && graph != nullptr) moveForPlay(*this, graph);
     if (Rewind != 0 && graph != nullptr) moveForRewind(*this, graph);

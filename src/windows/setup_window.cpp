@@ -62,13 +62,17 @@ void storeName(char (&stored)[kTextSize], const char *name) {
 
 // Looks the row's name up; only a name that resolves takes over the row's name, scaling factor
 // and enabled state. The handle records the lookup either way, as the sampler must stop reading
-// a dataref the user has just replaced by one that does not exist.
+// a dataref the user has just replaced by one that does not exist; nor is the stored name,
+// which the user just replaced, looked up again by itself.
 void checkDataRef(AppState &state, int channel) {
     const int set = state.CurrentSet;
     char name[kWidgetTextSize];
     const bool storable = readNameField(state.SetupNameField[channel], name);
     XPLMDataRef found = storable ? XPLMFindDataRef(name) : nullptr;
+    // A withdrawn dataref keeps its handle but no longer has a value.
+    if (found != nullptr && XPLMIsDataRefGood(found) == 0) found = nullptr;
     state.DataRefHandle[set][channel] = found;
+    state.AwaitingDataRef[set][channel] = 0;
     XPWidgetID box = state.SetupEnabledCheckBox[channel];
     if (found == nullptr) {
         XPSetWidgetProperty(box, xpProperty_ButtonState, 0);
@@ -78,16 +82,28 @@ void checkDataRef(AppState &state, int channel) {
     storeName(state.Name[set][channel], name);
     state.Scaling[set][channel] = readScalingField(state.SetupScalingField[channel]);
     state.Enabled[set][channel] = checkBoxState(box);
+    state.ClearedByUser[set][channel] = 0;
 }
 
-// Takes all eight rows over as typed, without looking the names up again: each channel keeps
-// reading the dataref it was last resolved to.
+// The user's click on a row's box. A cleared box is the user's choice, which no later lookup
+// overrides; a box checked over a channel without a dataref would draw a flat line at 0 that
+// says nothing, so it stays clear, and the channel is drawn once its dataref appears.
+void onEnabledBoxClicked(AppState &state, int channel, intptr_t boxState) {
+    const int set = state.CurrentSet;
+    state.ClearedByUser[set][channel] = boxState == 0 ? 1 : 0;
+    if (boxState != 0 && !state.hasDataRef(set, channel))
+        XPSetWidgetProperty(state.SetupEnabledCheckBox[channel], xpProperty_ButtonState, 0);
+}
+
+// Takes all eight rows over as typed, without looking the names up here: each channel keeps
+// reading the dataref it was last resolved to, and one without a dataref awaits the new name's.
 void applyChanges(AppState &state) {
     const int set = state.CurrentSet;
     for (int channel = 0; channel < kChannelCount; ++channel) {
         char name[kWidgetTextSize];
         if (readNameField(state.SetupNameField[channel], name))
             storeName(state.Name[set][channel], name);
+        if (state.DataRefHandle[set][channel] == nullptr) state.AwaitingDataRef[set][channel] = 1;
         state.Index[set][channel] = readIndexField(state.SetupIndexField[channel]);
         state.Scaling[set][channel] = readScalingField(state.SetupScalingField[channel]);
         state.Enabled[set][channel] = checkBoxState(state.SetupEnabledCheckBox[channel]);
@@ -120,8 +136,10 @@ void AppState::buildSetupWindow(int left, int top, int width, int height) {
         const int y = rowTop(top, channel);
         const int yb = y - kRowHeight;
         createCaption({left + 10, y, left + 30, yb}, formatInt(channel + 1).Text, window);
+        // Checked only over a channel the tick records: one without a dataref reads 0.
         SetupEnabledCheckBox[channel] =
-            createCheckBox({left + 20, y, left + 42, yb}, Enabled[set][channel], window);
+            createCheckBox({left + 20, y, left + 42, yb},
+                           Enabled[set][channel] != 0 && hasDataRef(set, channel) ? 1 : 0, window);
         SetupCheckDataRefButton[channel] =
             createPushButton({left + 50, y, left + 150, yb}, " Check DataRef", window);
         SetupNameField[channel] =
@@ -151,10 +169,17 @@ void AppState::buildSetupWindow(int left, int top, int width, int height) {
     XPAddWidgetCallback(window, setupWindowCallback);
 }
 
-int AppState::onSetupWindowMessage(XPWidgetMessage message, XPWidgetID, intptr_t param1, intptr_t) {
+int AppState::onSetupWindowMessage(XPWidgetMessage message, XPWidgetID, intptr_t param1,
+                                   intptr_t param2) {
     if (message == xpMessage_CloseButtonPushed) {
         XPHideWidget(SetupWindowWidget);
         return 1;
+    }
+    if (message == xpMsg_ButtonStateChanged && isValidSet(CurrentSet)) {
+        for (int channel = 0; channel < kChannelCount; ++channel)
+            if (reinterpret_cast<XPWidgetID>(param1) == SetupEnabledCheckBox[channel])
+                onEnabledBoxClicked(*this, channel, param2);
+        return 0; // the box's new state is read where it is used
     }
     if (message != xpMsg_PushButtonPressed) return 0;
     XPWidgetID pressed = reinterpret_cast<XPWidgetID>(param1);
@@ -190,8 +215,11 @@ void AppState::reloadSetupRow(int channel) {
     if (SetupNameField[channel] == nullptr) return; // window not built
     const char *name = Name[CurrentSet][channel];
     XPSetWidgetDescriptor(SetupNameField[channel], name);
+    // What the tick will record and draw, which it takes back from the box: a box checked for
+    // a channel without a dataref would enable a flat line at 0.
     XPSetWidgetProperty(SetupEnabledCheckBox[channel], xpProperty_ButtonState,
-                        XPLMFindDataRef(name) != nullptr ? 1 : 0);
+                        Enabled[CurrentSet][channel] != 0 && hasDataRef(CurrentSet, channel) ? 1
+                                                                                             : 0);
     setWidgetInt(SetupIndexField[channel], Index[CurrentSet][channel]);
     setWidgetFloat(SetupScalingField[channel], Scaling[CurrentSet][channel]);
 }

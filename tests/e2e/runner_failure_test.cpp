@@ -78,8 +78,9 @@ TEST(RunnerScenarioErrors, BadLinesStopTheRunBeforeItStarts) {
     const Case cases[] = {
         {"wait 1 s\nhover 3 s\n", "test.scn:2: unknown command 'hover'"},
         {"wait three s\n", "test.scn:1: expected a number of seconds or ticks, found 'three'"},
-        {"dataref long sim/x = 1\n", "test.scn:1: expected a dataref type: int, float, double, "
-                                     "float+double, int[N], float[N] or byte[N], found 'long'"},
+        {"dataref long sim/x = 1\n",
+         "test.scn:1: expected a dataref type: int, float, double, int[N], float[N] or byte[N], or "
+         "several joined by '+' (int+float, float[8]+int[8]), found 'long'"},
         {"dataref float sim/x = 2 * (t\n", "test.scn:1: bad formula '2 * (t'"},
     };
     for (const Case &c : cases) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "XPLMPlugin.h"
 #include "expectations.h"
 #include "formula.h"
 #include "scenario_parser.h"
@@ -102,10 +103,10 @@ print Climbing out
 
     const DefineDataRef &a = commandAs<DefineDataRef>(s, 0);
     EXPECT_EQ(a.Name, "sim/a");
-    EXPECT_EQ(a.Type, DataRefType::FloatDouble);
+    EXPECT_EQ(a.TypeMask, xplmType_Float | xplmType_Double);
     EXPECT_EQ(a.Formula, "30 + 2*t");
     const DefineDataRef &b = commandAs<DefineDataRef>(s, 1);
-    EXPECT_EQ(b.Type, DataRefType::IntArray);
+    EXPECT_EQ(b.TypeMask, xplmType_IntArray);
     EXPECT_EQ(b.Length, 8u);
     EXPECT_TRUE(b.Formula.empty());
     const SetFormula &set = commandAs<SetFormula>(s, 2);
@@ -181,6 +182,36 @@ expect file Plotwright1.csv lines == calls
     }
 }
 
+// Datarefs that come and go while the plug-in runs, offering several types at once, and the
+// simulator's messages about aircraft and airports.
+TEST(ScenarioParser, ReadsDatarefsThatComeAndGoAndTheSimulatorsMessages) {
+    const Scenario s = parseOk(R"(start
+dataref int+float+double acf/a = t
+dataref float[4]+int[4]+byte[4] acf/b
+withdraw acf/a
+plane loaded
+plane unloaded 3
+airport loaded
+)");
+    ASSERT_EQ(s.Commands.size(), 7u);
+    EXPECT_EQ(commandAs<DefineDataRef>(s, 1).TypeMask,
+              xplmType_Int | xplmType_Float | xplmType_Double);
+    EXPECT_EQ(commandAs<DefineDataRef>(s, 2).TypeMask,
+              xplmType_FloatArray | xplmType_IntArray | xplmType_Data);
+    EXPECT_EQ(commandAs<DefineDataRef>(s, 2).Length, 4u);
+    EXPECT_EQ(commandAs<WithdrawDataRef>(s, 3).Name, "acf/a");
+    EXPECT_EQ(commandAs<SendMessage>(s, 4).Message, XPLM_MSG_PLANE_LOADED);
+    EXPECT_EQ(commandAs<SendMessage>(s, 4).Param, 0);
+    EXPECT_EQ(commandAs<SendMessage>(s, 5).Message, XPLM_MSG_PLANE_UNLOADED);
+    EXPECT_EQ(commandAs<SendMessage>(s, 5).Param, 3);
+    EXPECT_EQ(commandAs<SendMessage>(s, 6).Message, XPLM_MSG_AIRPORT_LOADED);
+
+    for (const char *bad :
+         {"dataref float+int[4] acf/x", "dataref float[4]+int[5] acf/x", "dataref int+int acf/x",
+          "dataref int+ acf/x", "plane crashed", "airport unloaded", "withdraw"})
+        EXPECT_EQ(parseError(std::string(bad) + "\n").rfind("t.scn:1: ", 0), 0u) << bad;
+}
+
 TEST(ScenarioParser, ReadsExpectations) {
     const Scenario s = parseOk(R"(start
 expect cell "DataRef Scaling" "Data Max" row 1 between 10 and 20
@@ -253,8 +284,8 @@ TEST(ScenarioParser, BadLinesNameTheLineAndWhatWasExpected) {
         {"wait 1.5 ticks\n", "t.scn:1: expected a whole number of ticks"},
         {"wait 90000 s\n", "t.scn:1: a wait stops at one simulated day"},
         {"dataref quad sim/x\n",
-         "t.scn:1: expected a dataref type: int, float, double, float+double, "
-         "int[N], float[N] or byte[N], found 'quad'"},
+         "t.scn:1: expected a dataref type: int, float, double, int[N], float[N] or byte[N], or "
+         "several joined by '+' (int+float, float[8]+int[8]), found 'quad'"},
         {"dataref float[0] sim/x\n", "t.scn:1: expected an array length from 1"},
         {"dataref double[4] sim/x\n", "t.scn:1: expected a dataref type"},
         {"dataref float sim/x = 3 +\n", "t.scn:1: bad formula '3 +'"},

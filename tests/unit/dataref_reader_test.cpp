@@ -1,6 +1,6 @@
-// Reading a channel: the exact type mask decides how, array elements are picked by the
-// channel's Index (lowered to the last element when beyond it), and there is no read outside
-// the array whatever the Index or the array's length.
+// Reading a channel: the widest type the dataref offers decides how, array elements are picked
+// by the channel's Index (lowered to the last element when beyond it), and there is no read
+// outside the array whatever the Index or the array's length.
 
 #include <climits>
 #include <memory>
@@ -50,22 +50,33 @@ TEST_F(DatarefReader, ScalarTypesAreReadInTheirOwnType) {
     EXPECT_EQ(state_->readChannel(0, 2), static_cast<float>(precise));
 }
 
-TEST_F(DatarefReader, EveryOtherMaskReadsZero) {
-    attach(1, 0, "test/double_only", DataRefKind::Double);
-    xphost::setDataRefValue("test/double_only", 5.0);
-    EXPECT_EQ(state_->readChannel(1, 0), 0.0f);
-
-    // Masks with several bits are not taken apart, not even when each bit alone is readable.
-    const int masks[] = {0,
-                         xplmType_Int | xplmType_Float,
-                         xplmType_Int | xplmType_Float | xplmType_Double,
-                         xplmType_Float | xplmType_FloatArray,
-                         xplmType_IntArray | xplmType_Data,
-                         64,
-                         -1};
-    for (int mask : masks) {
-        attachMask(1, 1, "test/mask" + std::to_string(mask), mask);
-        EXPECT_EQ(state_->readChannel(1, 1), 0.0f) << "mask " << mask;
+// A dataref offering several types is read through the widest, scalars before arrays; the int
+// getters would cut 2.75 to 2 and 300.5 to 300, the byte getter 300 to 44.
+TEST_F(DatarefReader, SeveralTypesAtOnceAreReadThroughTheWidest) {
+    const struct {
+        int Mask;
+        float Expected;
+    } cases[] = {
+        {xplmType_Int | xplmType_Float, 2.75f},
+        {xplmType_Int | xplmType_Float | xplmType_Double, 2.75f},
+        {xplmType_Int | xplmType_Double, 2.75f},
+        {xplmType_Double, 2.75f},
+        {xplmType_Float | xplmType_FloatArray, 2.75f},
+        {xplmType_FloatArray | xplmType_IntArray, 300.5f},
+        {xplmType_IntArray | xplmType_Data, 300.0f},
+        {xplmType_FloatArray | xplmType_IntArray | xplmType_Data, 300.5f},
+        {0, 0.0f},
+        {64, 0.0f},
+    };
+    for (const auto &c : cases) {
+        const std::string name = "test/mask" + std::to_string(c.Mask);
+        state_->DataRefHandle[1][1] = xphost::defineDataRefWithTypes(name, c.Mask, 4);
+        state_->Index[1][1] = 1;
+        if ((c.Mask & (xplmType_Int | xplmType_Float | xplmType_Double)) != 0)
+            xphost::setDataRefValue(name, 2.75);
+        if ((c.Mask & (xplmType_FloatArray | xplmType_IntArray | xplmType_Data)) != 0)
+            xphost::setDataRefElement(name, 1, 300.5);
+        EXPECT_EQ(state_->readChannel(1, 1), c.Expected) << "mask " << c.Mask;
     }
 }
 

@@ -21,6 +21,7 @@
 #include "xphost/flight_loop.h"
 #include "xphost/host.h"
 #include "xphost/menus.h"
+#include "xphost/messages.h"
 
 namespace {
 using plotwright_test::HostTest;
@@ -83,7 +84,7 @@ TEST_F(HostTest, PathsAreLegacyUntilNativeOnesAreAskedFor) {
     EXPECT_STREQ(XPLMGetDirectorySeparator(), legacySeparator);
 }
 
-TEST_F(HostTest, ScalarDatarefsReportTheirTypesAndConvert) {
+TEST_F(HostTest, ScalarDatarefsReportTheirTypesAndAnswerOnlyTheirOwnGetters) {
     XPLMDataRef i = xphost::defineDataRef("test/int", DataRefKind::Int);
     XPLMDataRef f = xphost::defineDataRef("test/float", DataRefKind::Float);
     XPLMDataRef fd = xphost::defineDataRef("test/float_double", DataRefKind::FloatDouble);
@@ -106,6 +107,10 @@ TEST_F(HostTest, ScalarDatarefsReportTheirTypesAndConvert) {
     EXPECT_EQ(XPLMGetDataf(f), -1.5f);
     EXPECT_EQ(XPLMGetDatad(fd), 1234567.890123);
     EXPECT_EQ(XPLMGetDataf(fd), static_cast<float>(1234567.890123));
+    // A getter whose type the dataref does not offer returns 0, with no conversion.
+    EXPECT_EQ(XPLMGetDataf(i), 0.0f);
+    EXPECT_EQ(XPLMGetDatad(f), 0.0);
+    EXPECT_EQ(XPLMGetDatai(fd), 0);
     // Redefining keeps the handle the plug-in already holds.
     EXPECT_EQ(xphost::defineDataRef("test/int", DataRefKind::Float), i);
     EXPECT_EQ(XPLMGetDataRefTypes(i), xplmType_Float);
@@ -142,10 +147,22 @@ TEST_F(HostTest, ArrayGettersCountCopyAndStayInBounds) {
     EXPECT_EQ(XPLMGetDatavf(ints, &last, 0, 1), 0);
 }
 
-TEST_F(HostTest, OddTypeMasksAndMisuseAreVisible) {
-    XPLMDataRef odd = xphost::defineDataRefWithTypes("test/odd", 3);
-    EXPECT_EQ(XPLMGetDataRefTypes(odd), 3);
-    EXPECT_EQ(XPLMGetDatai(odd), 0);
+TEST_F(HostTest, SeveralTypesAtOnceAnswerEachOfTheirGettersAndMisuseIsVisible) {
+    XPLMDataRef all = xphost::defineDataRefWithTypes("test/all", 7);
+    xphost::setDataRefValue("test/all", -2.75);
+    EXPECT_EQ(XPLMGetDataRefTypes(all), 7);
+    EXPECT_EQ(XPLMGetDatai(all), -2);
+    EXPECT_EQ(XPLMGetDataf(all), -2.75f);
+    EXPECT_EQ(XPLMGetDatad(all), -2.75);
+    XPLMDataRef arrays = xphost::defineDataRefWithTypes("test/arrays", 8 | 16, 3);
+    xphost::setDataRefElement("test/arrays", 2, 1.5);
+    float f = 0.0f;
+    int i = -1;
+    EXPECT_EQ(XPLMGetDatavf(arrays, &f, 2, 1), 1);
+    EXPECT_EQ(XPLMGetDatavi(arrays, &i, 2, 1), 1);
+    EXPECT_EQ(f, 1.5f);
+    EXPECT_EQ(i, 1);
+    EXPECT_EQ(XPLMGetDatab(arrays, nullptr, 0, 0), 0);
     EXPECT_TRUE(xphost::hostErrors().empty());
 
     int bogus = 0;
@@ -154,6 +171,51 @@ TEST_F(HostTest, OddTypeMasksAndMisuseAreVisible) {
     ASSERT_EQ(xphost::hostErrors().size(), 2u);
     EXPECT_NE(xphost::hostErrors()[0].find("unknown dataref handle"), std::string::npos);
     xphost::clearHostErrors();
+}
+
+// As in the simulator: a withdrawn dataref is orphaned, not gone, and its name keeps its handle.
+TEST_F(HostTest, AWithdrawnDatarefReadsZeroAndPublishedAgainKeepsItsHandle) {
+    XPLMDataRef ref = xphost::defineDataRef("acf/x", DataRefKind::Float);
+    xphost::setDataRefValue("acf/x", 4.0);
+    xphost::withdrawDataRef("acf/x");
+    EXPECT_EQ(XPLMIsDataRefGood(ref), 0);
+    EXPECT_EQ(XPLMGetDataf(ref), 0.0f);
+    EXPECT_EQ(XPLMFindDataRef("acf/x"), ref);
+    EXPECT_TRUE(xphost::hostErrors().empty()) << "reading an orphaned dataref is allowed";
+
+    EXPECT_EQ(xphost::defineDataRef("acf/x", DataRefKind::Int), ref);
+    xphost::setDataRefValue("acf/x", 7.0);
+    EXPECT_EQ(XPLMIsDataRefGood(ref), 1);
+    EXPECT_EQ(XPLMGetDatai(ref), 7);
+
+    xphost::withdrawDataRef("acf/never");
+    EXPECT_EQ(xphost::hostErrors().size(), 1u);
+    xphost::clearHostErrors();
+}
+
+std::vector<std::pair<int, std::intptr_t>> gMessages;
+void recordMessage(XPLMPluginID from, int message, void *param) {
+    EXPECT_EQ(from, XPLM_PLUGIN_XPLANE);
+    gMessages.emplace_back(message, reinterpret_cast<std::intptr_t>(param));
+}
+
+// New datarefs are announced once a frame, only to a plug-in that asked for it.
+TEST_F(HostTest, DatarefsAddedAreAnnouncedOncePerFrameToAPluginThatAskedForIt) {
+    gMessages.clear();
+    xphost::setMessageReceiver(recordMessage);
+    xphost::defineDataRef("acf/a", DataRefKind::Float);
+    xphost::runFrames(1);
+    EXPECT_TRUE(gMessages.empty());
+
+    XPLMEnableFeature("XPLM_WANTS_DATAREF_NOTIFICATIONS", 1);
+    xphost::defineDataRef("acf/b", DataRefKind::Float);
+    xphost::defineDataRef("acf/c", DataRefKind::Float);
+    xphost::withdrawDataRef("acf/a");
+    xphost::runFrames(3);
+    xphost::sendPlaneLoaded(2);
+    ASSERT_EQ(gMessages.size(), 2u);
+    EXPECT_EQ(gMessages[0], std::make_pair(xphost::kMessageDataRefsAdded, std::intptr_t{2}));
+    EXPECT_EQ(gMessages[1], std::make_pair(102, std::intptr_t{2}));
 }
 
 int gMenuCalls = 0;

@@ -121,6 +121,8 @@ TEST_F(SamplerTickTest, TheTypedFactorScalesTheSampleOfTheTickThatReadsIt) {
 
 TEST_F(SamplerTickTest, CheckBoxesApplyAtTheNextTickAndScalingFieldsOnlyWhileRecording) {
     useDataRef(1, 0, "test/pitch", 1.0f);
+    useDataRef(1, 5, "test/rpm", 1.0f);
+    state_->Enabled[1][5] = 0;
     xphost::setDataRefValue("test/pitch", 4.0);
     open("DataRef Setup");
     graph_ = state_->GraphWidget;

@@ -166,12 +166,16 @@ TEST_F(SetupWindowTest, CheckDataRefOnAnUnknownNameDropsTheHandleAndKeepsTheStor
     EXPECT_EQ(s.Enabled[0][0], 1);
 
     // Previous Set on set 1 stays there, yet reloads the row: the old name comes back, and the
-    // check box says the name resolves without restoring the handle or touching Enabled.
+    // check box stays clear, as the channel has no dataref to record; nor does a later lookup
+    // bring back the dataref the user has just replaced.
     ASSERT_TRUE(xphost::clickWidget(s.SetupPreviousSetButton));
     EXPECT_EQ(s.CurrentSet, 0);
     EXPECT_EQ(text(s.SetupNameField[0]), "sim/test/alpha");
     EXPECT_EQ(text(s.SetupScalingField[0]), "2.000000");
-    EXPECT_EQ(buttonState(s.SetupEnabledCheckBox[0]), 1);
+    EXPECT_EQ(buttonState(s.SetupEnabledCheckBox[0]), 0);
+    xphost::advanceSeconds(2.0);
+    EXPECT_EQ(buttonState(s.SetupEnabledCheckBox[0]), 0);
+    EXPECT_EQ(s.Enabled[0][0], 0);
     EXPECT_EQ(s.DataRefHandle[0][0], nullptr);
 }
 
@@ -202,7 +206,7 @@ TEST_F(SetupWindowTest, ApplyChangesStoresEveryRowWithoutLookingNamesUp) {
     retype(s.SetupIndexField[0], "  7abc");
     retype(s.SetupScalingField[0], "-2.5e1x");
     retype(s.SetupNameField[1], "sim/test/alpha");
-    ASSERT_TRUE(xphost::clickWidget(s.SetupEnabledCheckBox[1])); // on, though unresolved
+    ASSERT_TRUE(xphost::clickWidget(s.SetupEnabledCheckBox[1])); // stays off: unresolved
     ASSERT_TRUE(xphost::clickWidget(s.SetupApplyButton));
 
     EXPECT_STREQ(s.Name[0][0], "sim/test/beta");
@@ -211,7 +215,7 @@ TEST_F(SetupWindowTest, ApplyChangesStoresEveryRowWithoutLookingNamesUp) {
     EXPECT_EQ(s.DataRefHandle[0][0], alpha_) << "the old dataref keeps being sampled";
     EXPECT_STREQ(s.Name[0][1], "sim/test/alpha");
     EXPECT_EQ(s.DataRefHandle[0][1], nullptr);
-    EXPECT_EQ(s.Enabled[0][1], 1);
+    EXPECT_EQ(s.Enabled[0][1], 0);
     // Untouched rows are stored as their fields show them; the other sets are not touched.
     EXPECT_STREQ(s.Name[0][2], "sim/test/beta");
     EXPECT_EQ(s.Index[0][2], 3);
@@ -255,25 +259,25 @@ TEST_F(SetupWindowTest, ASetSwitchAtEitherEndDiscardsUnappliedEdits) {
     EXPECT_STREQ(s.Name[2][0], "sim/test/gamma");
 }
 
-// The builder shows Enabled; a reload shows whether the name resolves now, and the next tick
-// takes that over as Enabled, in both directions.
-TEST_F(SetupWindowTest, AfterASetSwitchTheCheckBoxesSayWhetherNamesResolve) {
+// The builder and a reload show what the tick will record and draw: Enabled, for a channel with
+// a dataref only; the user's cleared box stays cleared though its name resolves.
+TEST_F(SetupWindowTest, CheckBoxesShowEnabledOnlyOverAChannelWithADataref) {
     AppState &s = state();
     s.Enabled[0][1] = 1; // "sim/test/missing" resolves to nothing
     s.Enabled[0][2] = 0; // "sim/test/beta" resolves
     openSetup();
-    EXPECT_EQ(buttonState(s.SetupEnabledCheckBox[1]), 1);
+    EXPECT_EQ(buttonState(s.SetupEnabledCheckBox[0]), 1);
+    EXPECT_EQ(buttonState(s.SetupEnabledCheckBox[1]), 0);
     EXPECT_EQ(buttonState(s.SetupEnabledCheckBox[2]), 0);
 
     ASSERT_TRUE(xphost::clickWidget(s.SetupPreviousSetButton));
+    EXPECT_EQ(buttonState(s.SetupEnabledCheckBox[0]), 1);
     EXPECT_EQ(buttonState(s.SetupEnabledCheckBox[1]), 0);
-    EXPECT_EQ(buttonState(s.SetupEnabledCheckBox[2]), 1);
-    EXPECT_EQ(s.Enabled[0][1], 1) << "the reload itself leaves Enabled alone";
-    EXPECT_EQ(s.Enabled[0][2], 0);
+    EXPECT_EQ(buttonState(s.SetupEnabledCheckBox[2]), 0);
     EXPECT_EQ(s.DataRefHandle[0][2], beta_);
     runTicks(1);
     EXPECT_EQ(s.Enabled[0][1], 0);
-    EXPECT_EQ(s.Enabled[0][2], 1);
+    EXPECT_EQ(s.Enabled[0][2], 0);
 }
 
 TEST_F(SetupWindowTest, AClearedCheckBoxDisablesItsChannelAtTheNextTick) {

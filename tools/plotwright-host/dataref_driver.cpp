@@ -3,34 +3,6 @@
 #include "xphost/datarefs.h"
 
 namespace plotwright_host {
-namespace {
-
-xphost::DataRefKind kindOf(DataRefType type) {
-    switch (type) {
-    case DataRefType::Int:
-        return xphost::DataRefKind::Int;
-    case DataRefType::Float:
-        return xphost::DataRefKind::Float;
-    case DataRefType::Double:
-        return xphost::DataRefKind::Double;
-    case DataRefType::FloatDouble:
-        return xphost::DataRefKind::FloatDouble;
-    case DataRefType::IntArray:
-        return xphost::DataRefKind::IntArray;
-    case DataRefType::FloatArray:
-        return xphost::DataRefKind::FloatArray;
-    case DataRefType::ByteArray:
-        return xphost::DataRefKind::ByteArray;
-    }
-    return xphost::DataRefKind::Float;
-}
-
-bool isArrayType(DataRefType type) {
-    return type == DataRefType::IntArray || type == DataRefType::FloatArray ||
-           type == DataRefType::ByteArray;
-}
-
-} // namespace
 
 DataRefDriver::Driven *DataRefDriver::find(const std::string &name) {
     for (Driven &driven : datarefs_)
@@ -60,14 +32,15 @@ bool DataRefDriver::defineLet(const DefineLet &let, std::string *error) {
 }
 
 bool DataRefDriver::define(const DefineDataRef &define, std::string *error) {
-    if (find(define.Name) != nullptr) {
+    Driven *earlier = find(define.Name);
+    if (earlier != nullptr && !earlier->Withdrawn) {
         *error = "the dataref " + define.Name + " is already defined";
         return false;
     }
     Driven driven;
     driven.Name = define.Name;
-    driven.Type = define.Type;
-    driven.IsArray = isArrayType(define.Type);
+    driven.TypeMask = define.TypeMask;
+    driven.IsArray = isArrayTypeMask(define.TypeMask);
     driven.Length = driven.IsArray ? define.Length : 1;
     driven.Formulas.resize(driven.Length);
     if (!define.Formula.empty()) {
@@ -76,8 +49,24 @@ bool DataRefDriver::define(const DefineDataRef &define, std::string *error) {
         for (auto &slot : driven.Formulas)
             slot = formula;
     }
-    xphost::defineDataRef(define.Name, kindOf(define.Type), driven.Length);
-    datarefs_.push_back(std::move(driven));
+    xphost::defineDataRefWithTypes(define.Name, define.TypeMask,
+                                   driven.IsArray ? driven.Length : 0);
+    // Published again: the same handle, with its new types and formula.
+    if (earlier != nullptr)
+        *earlier = std::move(driven);
+    else
+        datarefs_.push_back(std::move(driven));
+    return true;
+}
+
+bool DataRefDriver::withdraw(const WithdrawDataRef &withdraw, std::string *error) {
+    Driven *driven = find(withdraw.Name);
+    if (driven == nullptr || driven->Withdrawn) {
+        *error = "no dataref " + withdraw.Name + " is published to withdraw";
+        return false;
+    }
+    driven->Withdrawn = true;
+    xphost::withdrawDataRef(withdraw.Name);
     return true;
 }
 
@@ -88,7 +77,8 @@ bool DataRefDriver::setFormula(const SetFormula &set, std::string *error) {
         return false;
     }
     if (set.Element >= 0 && !driven->IsArray) {
-        *error = set.Name + " is a " + dataRefTypeName(driven->Type) + ", not an array";
+        *error = set.Name + " is a " + dataRefTypeName(driven->TypeMask, driven->Length) +
+                 ", not an array";
         return false;
     }
     if (set.Element >= 0 && static_cast<std::size_t>(set.Element) >= driven->Length) {
@@ -116,6 +106,7 @@ void DataRefDriver::update(double t) {
         }
     }
     for (Driven &driven : datarefs_) {
+        if (driven.Withdrawn) continue;
         for (std::size_t element = 0; element < driven.Length; ++element) {
             Formula *formula = driven.Formulas[element].get();
             if (formula == nullptr) continue;

@@ -13,8 +13,11 @@ namespace plotwright_host {
 
 class DataRefDriver {
 public:
-    // Defines the dataref in the host (all values 0) and gives it its formula, if any.
+    // Publishes the dataref in the host (all values 0) and gives it its formula, if any; a
+    // withdrawn one is published again with the same handle.
     bool define(const DefineDataRef &define, std::string *error);
+    // Takes a published dataref away; its formula stops.
+    bool withdraw(const WithdrawDataRef &withdraw, std::string *error);
     // A named value later formulas may use.
     bool defineLet(const DefineLet &let, std::string *error);
     // Replaces the formula of a defined dataref, or of one of its elements.
@@ -30,9 +33,10 @@ public:
 private:
     struct Driven {
         std::string Name;
-        DataRefType Type = DataRefType::Float;
+        int TypeMask = xplmType_Float;
         std::size_t Length = 1;
         bool IsArray = false;
+        bool Withdrawn = false;
         // One formula per element (one for a scalar); shared when one formula drives many.
         std::vector<std::shared_ptr<Formula>> Formulas;
     };

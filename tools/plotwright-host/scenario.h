@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "frame_rate.h"
+#include "XPLMDataAccess.h"
 
 namespace plotwright_host {
 
@@ -18,8 +19,6 @@ struct SourceLine {
     std::string where() const { return File + ":" + std::to_string(Line); }
 };
 
-enum class DataRefType { Int, Float, Double, FloatDouble, IntArray, FloatArray, ByteArray };
-
 // The settings file the install gets before the plug-in starts.
 struct Settings {
     enum class Source { Default, None, File, Inline };
@@ -27,11 +26,22 @@ struct Settings {
     std::string PathOrText; // a path (relative to the scenario) or the file's text
 };
 
+// Publishes a dataref, before the start or at any moment after it (again after a withdrawal).
 struct DefineDataRef {
     std::string Name;
-    DataRefType Type = DataRefType::Float;
-    std::size_t Length = 1; // elements of an array
-    std::string Formula;    // empty: all zero
+    int TypeMask = xplmType_Float; // the types it offers: scalars only, or arrays only
+    std::size_t Length = 1;        // elements of an array
+    std::string Formula;           // empty: all zero
+};
+
+struct WithdrawDataRef {
+    std::string Name;
+};
+
+// One of the simulator's messages to the plug-in, with its parameter.
+struct SendMessage {
+    int Message = 0;
+    int Param = 0;
 };
 
 // Replaces the formula of a dataref, or of one element of an array dataref.
@@ -181,9 +191,10 @@ struct Expect {
 };
 
 using Action =
-    std::variant<DefineDataRef, SetFormula, DefineLet, StartPlugin, StopPlugin, ChooseMenu,
-                 PressButton, ClickCell, TypeIntoCell, CloseWindow, TrackClick, TrackDrag, Wait,
-                 Screenshot, Print, Expect, SetFrameRate, PauseSimulator, CountCalls>;
+    std::variant<DefineDataRef, WithdrawDataRef, SendMessage, SetFormula, DefineLet, StartPlugin,
+                 StopPlugin, ChooseMenu, PressButton, ClickCell, TypeIntoCell, CloseWindow,
+                 TrackClick, TrackDrag, Wait, Screenshot, Print, Expect, SetFrameRate,
+                 PauseSimulator, CountCalls>;
 
 struct Command {
     SourceLine Where;
@@ -200,6 +211,8 @@ struct Scenario {
     std::vector<Command> Commands;
 };
 
-const char *dataRefTypeName(DataRefType type);
+// "int", "int+float", "float[8]" and so on, for messages.
+std::string dataRefTypeName(int typeMask, std::size_t length);
+bool isArrayTypeMask(int typeMask);
 
 } // namespace plotwright_host

@@ -9,6 +9,7 @@
 #include <regex>
 #include <sstream>
 
+#include "XPLMPlugin.h"
 #include "formula.h"
 #include "scenario_tokens.h"
 
@@ -22,8 +23,8 @@ constexpr double kMaxWaitSeconds = 86400.0;
 constexpr double kTicksPerSecond = 100.0;
 
 const char kCommandList[] =
-    "screen, settings, let, dataref, set, start, stop, menu, press, click, type, close, track, "
-    "wait, screenshot, print, expect, framerate, pause, resume, count";
+    "screen, settings, let, dataref, withdraw, plane, airport, set, start, stop, menu, press, "
+    "click, type, close, track, wait, screenshot, print, expect, framerate, pause, resume, count";
 
 // Thrown inside this file only, to leave a line's parsing at the first problem.
 struct LineError {
@@ -117,40 +118,57 @@ private:
     std::size_t next_ = 0;
 };
 
-DataRefType parseType(const std::string &text, std::size_t *length) {
+// "float", "int+float+double", "float[8]", "float[8]+int[8]": each part one type bit; the
+// parts of one dataref are all scalars or all arrays of one length.
+int parseType(const std::string &text, std::size_t *length) {
     struct Named {
         const char *Name;
-        DataRefType Type;
+        int Bit;
         bool Array;
     };
     static const Named kTypes[] = {
-        {"int", DataRefType::Int, false},       {"float", DataRefType::Float, false},
-        {"double", DataRefType::Double, false}, {"float+double", DataRefType::FloatDouble, false},
-        {"int", DataRefType::IntArray, true},   {"float", DataRefType::FloatArray, true},
-        {"byte", DataRefType::ByteArray, true},
+        {"int", xplmType_Int, false},         {"float", xplmType_Float, false},
+        {"double", xplmType_Double, false},   {"int", xplmType_IntArray, true},
+        {"float", xplmType_FloatArray, true}, {"byte", xplmType_Data, true},
     };
     const std::string kExpected =
-        "a dataref type: int, float, double, float+double, int[N], float[N] or byte[N]";
-    const std::size_t bracket = text.find('[');
-    const std::string base = text.substr(0, bracket);
-    const bool isArray = bracket != std::string::npos;
-    for (const Named &named : kTypes) {
-        if (base != named.Name || isArray != named.Array) continue;
-        if (!isArray) {
-            *length = 1;
-            return named.Type;
+        "a dataref type: int, float, double, int[N], float[N] or byte[N], "
+        "or several joined by '+' (int+float, float[8]+int[8])";
+    int mask = 0;
+    std::size_t arrayLength = 0;
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t plus = text.find('+', from);
+        const std::string part = text.substr(from, plus == std::string::npos ? plus : plus - from);
+        const std::size_t bracket = part.find('[');
+        const std::string base = part.substr(0, bracket);
+        const bool isArray = bracket != std::string::npos;
+        const Named *found = nullptr;
+        for (const Named &named : kTypes)
+            if (base == named.Name && isArray == named.Array) found = &named;
+        if (found == nullptr || (isArray && part.back() != ']'))
+            fail("expected " + kExpected + ", found '" + text + "'");
+        if ((mask & found->Bit) != 0)
+            fail("the type '" + part + "' is given twice in '" + text + "'");
+        if (mask != 0 && isArray != isArrayTypeMask(mask))
+            fail("a dataref's types are all scalars or all arrays: '" + text + "'");
+        if (isArray) {
+            long long count = 0;
+            const std::string digits = part.substr(bracket + 1, part.size() - bracket - 2);
+            if (!parseInteger(digits, &count) || count < 1 ||
+                count > static_cast<long long>(kMaxArrayLength))
+                fail("expected an array length from 1 to " + std::to_string(kMaxArrayLength) +
+                     " in '" + text + "'");
+            if (arrayLength != 0 && arrayLength != static_cast<std::size_t>(count))
+                fail("the arrays of one dataref have one length: '" + text + "'");
+            arrayLength = static_cast<std::size_t>(count);
         }
-        if (text.back() != ']') fail("expected " + kExpected + ", found '" + text + "'");
-        long long count = 0;
-        const std::string digits = text.substr(bracket + 1, text.size() - bracket - 2);
-        if (!parseInteger(digits, &count) || count < 1 ||
-            count > static_cast<long long>(kMaxArrayLength))
-            fail("expected an array length from 1 to " + std::to_string(kMaxArrayLength) + " in '" +
-                 text + "'");
-        *length = static_cast<std::size_t>(count);
-        return named.Type;
+        mask |= found->Bit;
+        if (plus == std::string::npos) break;
+        from = plus + 1;
     }
-    fail("expected " + kExpected + ", found '" + text + "'");
+    *length = arrayLength == 0 ? 1 : arrayLength;
+    return mask;
 }
 
 void checkDataRefName(const std::string &name) {
@@ -473,6 +491,18 @@ private:
             if (stopped_) fail("the plug-in is already stopped");
             stopped_ = true;
             add(where, line, StopPlugin{});
+        } else if (command == "withdraw") {
+            WithdrawDataRef withdraw{words.take("a dataref name")};
+            checkDataRefName(withdraw.Name);
+            words.end();
+            add(where, line, std::move(withdraw));
+        } else if (command == "plane") {
+            parsePlaneMessage(where, line, words);
+        } else if (command == "airport") {
+            if (words.take("'loaded'") != "loaded") fail("expected 'airport loaded'");
+            words.end();
+            needPlugin(where);
+            add(where, line, SendMessage{XPLM_MSG_AIRPORT_LOADED, 0});
         } else if (command == "menu") {
             ChooseMenu menu;
             while (!words.done())
@@ -542,6 +572,21 @@ private:
         }
     }
 
+    // "plane loaded [N]" or "plane unloaded [N]": N the plane's number, 0 (the user's) unless
+    // given.
+    void parsePlaneMessage(const SourceLine &where, const std::string &line, Words &words) {
+        const std::string what = words.take("'loaded' or 'unloaded'");
+        if (what != "loaded" && what != "unloaded")
+            fail("expected 'plane loaded [N]' or 'plane unloaded [N]', found '" + what + "'");
+        SendMessage message;
+        message.Message = what == "loaded" ? XPLM_MSG_PLANE_LOADED : XPLM_MSG_PLANE_UNLOADED;
+        if (!words.done())
+            message.Param = static_cast<int>(words.takeInteger("a plane's number", 0, 19));
+        words.end();
+        needPlugin(where);
+        add(where, line, message);
+    }
+
     // The words before an assignment's '=', with the formula after it in *right.
     Words assignmentWords(const std::string &line, std::string *right, bool *hasFormula) {
         std::string left;
@@ -558,7 +603,7 @@ private:
         Words words = assignmentWords(line, &right, &hasFormula);
         (void)words.take("dataref");
         DefineDataRef define;
-        define.Type = parseType(words.take("a dataref type"), &define.Length);
+        define.TypeMask = parseType(words.take("a dataref type"), &define.Length);
         define.Name = words.take("a dataref name");
         checkDataRefName(define.Name);
         words.end();
@@ -750,24 +795,23 @@ bool loadScenarioFile(const std::string &path, Scenario *scenario, std::string *
     return parseScenario(text.str(), path, baseDir, scenario, error);
 }
 
-const char *dataRefTypeName(DataRefType type) {
-    switch (type) {
-    case DataRefType::Int:
-        return "int";
-    case DataRefType::Float:
-        return "float";
-    case DataRefType::Double:
-        return "double";
-    case DataRefType::FloatDouble:
-        return "float+double";
-    case DataRefType::IntArray:
-        return "int array";
-    case DataRefType::FloatArray:
-        return "float array";
-    case DataRefType::ByteArray:
-        return "byte array";
+bool isArrayTypeMask(int typeMask) {
+    return (typeMask & (xplmType_FloatArray | xplmType_IntArray | xplmType_Data)) != 0;
+}
+
+std::string dataRefTypeName(int typeMask, std::size_t length) {
+    static const std::pair<int, const char *> kNames[] = {
+        {xplmType_Int, "int"},        {xplmType_Float, "float"},        {xplmType_Double, "double"},
+        {xplmType_IntArray, "int[]"}, {xplmType_FloatArray, "float[]"}, {xplmType_Data, "byte[]"}};
+    std::string name;
+    for (const auto &[bit, text] : kNames) {
+        if ((typeMask & bit) == 0) continue;
+        if (!name.empty()) name += "+";
+        std::string part = text;
+        if (part.back() == ']') part.insert(part.size() - 1, std::to_string(length));
+        name += part;
     }
-    return "unknown";
+    return name.empty() ? "no type" : name;
 }
 
 } // namespace plotwright_host

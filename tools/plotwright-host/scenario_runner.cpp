@@ -12,6 +12,7 @@
 #include "xphost/flight_loop.h"
 #include "xphost/host.h"
 #include "xphost/menus.h"
+#include "xphost/messages.h"
 #include "xphost/plugin_loader.h"
 #include "xphost/screen.h"
 #include "xphost/widgets.h"
@@ -158,6 +159,14 @@ private:
 
     bool perform(const DefineDataRef &define, std::string *error) {
         return driver_.define(define, error);
+    }
+    bool perform(const WithdrawDataRef &withdraw, std::string *error) {
+        return driver_.withdraw(withdraw, error);
+    }
+    bool perform(const SendMessage &message, std::string *error) {
+        if (!needStarted(error)) return false;
+        xphost::sendMessage(message.Message, message.Param);
+        return true;
     }
     bool perform(const SetFormula &set, std::string *error) {
         return driver_.setFormula(set, error);

@@ -39,11 +39,10 @@ float fuzzDataRefValue(int ref, long long frame, long long index) {
     const double i = static_cast<double>(index);
     switch (ref) {
     case 0:
+    case 2:
         return static_cast<float>(static_cast<int>(k));
     case 1:
         return static_cast<float>(k * 0.5);
-    case 2: // a double alone is a type the reader does not read
-        return 0.0f;
     case 3:
         return static_cast<float>(-k * 0.25);
     case 4:

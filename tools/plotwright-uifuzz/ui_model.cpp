@@ -73,6 +73,13 @@ std::optional<bool> UiModel::resolves(const std::optional<std::string> &name) {
     return findFuzzDataRef(*name) >= 0;
 }
 
+// A box is checked only over a channel with a dataref, and then shows Enabled.
+std::optional<bool> UiModel::shownChecked(const Channel &channel) {
+    if (channel.Bound == kUnknownRef) return std::nullopt;
+    if (channel.Bound < 0) return false;
+    return channel.Enabled;
+}
+
 std::optional<float> UiModel::read(Channel &channel, long long frame) {
     if (channel.Bound == kUnknownRef) {
         if (channel.Index && *channel.Index > 0) channel.Index.reset();
@@ -187,8 +194,7 @@ void UiModel::chooseMenu(Window window) {
     }
     if (window == Window::Setup)
         for (int c = 0; c < kChannels; ++c) {
-            rows_[c] = reloadedRow(channels_[set_][c]);
-            rows_[c].Checked = channels_[set_][c].Enabled; // the builder shows Enabled
+            rows_[c] = reloadedRow(channels_[set_][c]); // the builder shows what a reload does
         }
 }
 
@@ -199,7 +205,7 @@ void UiModel::closeWindow(Window window) {
 SetupRowView UiModel::reloadedRow(const Channel &channel) const {
     SetupRowView row;
     row.Name = channel.Name;
-    row.Checked = resolves(channel.Name);
+    row.Checked = shownChecked(channel);
     if (channel.Index) row.Index = std::to_string(*channel.Index);
     if (channel.Scaling) row.Scaling = formatFloat(*channel.Scaling);
     return row;
@@ -285,6 +291,13 @@ void UiModel::applyChanges() {
         channel.Index = view.Index ? readIndexText(*view.Index) : std::optional<long long>();
         channel.Scaling = view.Scaling ? readScalingText(*view.Scaling) : std::optional<float>();
         channel.Enabled = view.Checked;
+        // A channel without a dataref awaits the new name's, which the plug-in's periodic
+        // lookup finds within about a second: when it does is left open.
+        if (channel.Bound == -1 && resolves(channel.Name).value_or(true)) {
+            channel.Bound = kUnknownRef;
+            channel.Enabled.reset();
+            rows_[c].Checked.reset();
+        }
     }
 }
 
@@ -298,7 +311,10 @@ void UiModel::typeIntoField(int row, int column, const std::string &typed) {
 
 void UiModel::clickCheckBox(int row) {
     std::optional<bool> &checked = rows_[row].Checked;
-    if (checked) checked = !*checked;
+    if (!checked) return;
+    // A box over a channel without a dataref stays clear.
+    const int bound = channels_[set_][row].Bound;
+    checked = bound == kUnknownRef ? std::nullopt : std::optional<bool>(!*checked && bound >= 0);
 }
 
 ExpectedFile UiModel::createIniFile() const {

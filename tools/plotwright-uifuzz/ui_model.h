@@ -103,6 +103,7 @@ private:
     void stepRewind();
     SetupRowView reloadedRow(const Channel &channel) const;
     static std::optional<bool> resolves(const std::optional<std::string> &name);
+    static std::optional<bool> shownChecked(const Channel &channel);
 
     int fullSize_ = 1;
     std::array<std::array<Channel, kChannels>, kSets> channels_;

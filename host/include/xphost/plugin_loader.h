@@ -5,7 +5,8 @@
 // the module made in its entry points and left behind (the Plugins-menu entry a plug-in
 // appends, for one). Between disable() and enable() the module gets no callbacks: no flight
 // loop, no menu handler, no drawing of its windows and no widget messages from the user's
-// input (what it registered or created while running is its own).
+// input (what it registered or created while running is its own). While enabled, the
+// module is the host's message receiver (xphost/messages.h); a disabled module receives none.
 
 #include <string>
 
@@ -35,6 +36,7 @@ public:
 
     int enable();
     void disable();
+    // XPluginReceiveMessage, only while enabled.
     void receiveMessage(XPLMPluginID from, int message, void *param);
 
     bool started() const { return started_; }
