@@ -7,8 +7,8 @@
 #include <variant>
 #include <vector>
 
-#include "frame_rate.h"
 #include "XPLMDataAccess.h"
+#include "frame_rate.h"
 
 namespace plotwright_host {
 
@@ -190,11 +190,10 @@ struct Expect {
     Comparison Compare;
 };
 
-using Action =
-    std::variant<DefineDataRef, WithdrawDataRef, SendMessage, SetFormula, DefineLet, StartPlugin,
-                 StopPlugin, ChooseMenu, PressButton, ClickCell, TypeIntoCell, CloseWindow,
-                 TrackClick, TrackDrag, Wait, Screenshot, Print, Expect, SetFrameRate,
-                 PauseSimulator, CountCalls>;
+using Action = std::variant<DefineDataRef, WithdrawDataRef, SendMessage, SetFormula, DefineLet,
+                            StartPlugin, StopPlugin, ChooseMenu, PressButton, ClickCell,
+                            TypeIntoCell, CloseWindow, TrackClick, TrackDrag, Wait, Screenshot,
+                            Print, Expect, SetFrameRate, PauseSimulator, CountCalls>;
 
 struct Command {
     SourceLine Where;
