@@ -215,6 +215,7 @@ void resetDataRefs() {
 using namespace xphost;
 
 XPLM_API XPLMDataRef XPLMFindDataRef(const char *inDataRefName) {
+    xphost::internal::checkMainThread(__func__);
     if (inDataRefName == nullptr) {
         reportHostError("XPLMFindDataRef: null name");
         return nullptr;
@@ -223,10 +224,12 @@ XPLM_API XPLMDataRef XPLMFindDataRef(const char *inDataRefName) {
 }
 
 XPLM_API int XPLMIsDataRefGood(XPLMDataRef inDataRef) {
+    xphost::internal::checkMainThread(__func__);
     return fromHandle(inDataRef, "XPLMIsDataRefGood") != nullptr ? 1 : 0;
 }
 
 XPLM_API XPLMDataTypeID XPLMGetDataRefTypes(XPLMDataRef inDataRef) {
+    xphost::internal::checkMainThread(__func__);
     // Whether the simulator accepts a null handle here is not documented: a plug-in must not
     // rely on it, so it is a host error like a null handle anywhere else.
     DataRef *ref = fromHandle(inDataRef, "XPLMGetDataRefTypes");
@@ -234,6 +237,7 @@ XPLM_API XPLMDataTypeID XPLMGetDataRefTypes(XPLMDataRef inDataRef) {
 }
 
 XPLM_API int XPLMGetDatai(XPLMDataRef inDataRef) {
+    xphost::internal::checkMainThread(__func__);
     ++registry().reads;
     DataRef *ref = fromHandle(inDataRef, "XPLMGetDatai");
     if (ref == nullptr || ref->odd) return 0;
@@ -243,6 +247,7 @@ XPLM_API int XPLMGetDatai(XPLMDataRef inDataRef) {
 }
 
 XPLM_API float XPLMGetDataf(XPLMDataRef inDataRef) {
+    xphost::internal::checkMainThread(__func__);
     ++registry().reads;
     DataRef *ref = fromHandle(inDataRef, "XPLMGetDataf");
     if (ref == nullptr || ref->odd) return 0.0f;
@@ -252,6 +257,7 @@ XPLM_API float XPLMGetDataf(XPLMDataRef inDataRef) {
 }
 
 XPLM_API double XPLMGetDatad(XPLMDataRef inDataRef) {
+    xphost::internal::checkMainThread(__func__);
     ++registry().reads;
     DataRef *ref = fromHandle(inDataRef, "XPLMGetDatad");
     if (ref == nullptr || ref->odd) return 0.0;
@@ -261,6 +267,7 @@ XPLM_API double XPLMGetDatad(XPLMDataRef inDataRef) {
 }
 
 XPLM_API int XPLMGetDatavi(XPLMDataRef inDataRef, int *outValues, int inOffset, int inMax) {
+    xphost::internal::checkMainThread(__func__);
     ++registry().reads;
     DataRef *ref = fromHandle(inDataRef, "XPLMGetDatavi");
     if (ref == nullptr || ref->odd || ref->kind != DataRefKind::IntArray) return 0;
@@ -268,6 +275,7 @@ XPLM_API int XPLMGetDatavi(XPLMDataRef inDataRef, int *outValues, int inOffset, 
 }
 
 XPLM_API int XPLMGetDatavf(XPLMDataRef inDataRef, float *outValues, int inOffset, int inMax) {
+    xphost::internal::checkMainThread(__func__);
     ++registry().reads;
     DataRef *ref = fromHandle(inDataRef, "XPLMGetDatavf");
     if (ref == nullptr || ref->odd || ref->kind != DataRefKind::FloatArray) return 0;
@@ -275,6 +283,7 @@ XPLM_API int XPLMGetDatavf(XPLMDataRef inDataRef, float *outValues, int inOffset
 }
 
 XPLM_API int XPLMGetDatab(XPLMDataRef inDataRef, void *outValue, int inOffset, int inMaxBytes) {
+    xphost::internal::checkMainThread(__func__);
     ++registry().reads;
     DataRef *ref = fromHandle(inDataRef, "XPLMGetDatab");
     if (ref == nullptr || ref->odd || ref->kind != DataRefKind::ByteArray) return 0;

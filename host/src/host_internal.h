@@ -14,6 +14,10 @@ void resetScreen();
 // The screen back to its default size (both host builds).
 void resetScreenSize();
 
+// Reports a host error when a plug-in calls the API (function) from any thread but the one
+// that last called resetHost: the simulator's API may only be used from its main thread.
+void checkMainThread(const char *function);
+
 // The system path handed to plug-ins, "" until resetHost succeeded.
 const std::string &systemPath();
 

@@ -5,8 +5,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "XPLMPlugin.h"
 #include "XPLMUtilities.h"
@@ -38,7 +40,15 @@ struct HostState {
     std::string root;
     std::set<std::string> features;
     std::vector<std::string> errors;
+    // The simulator's main thread: every API call must come from it.
+    std::thread::id mainThread = std::this_thread::get_id();
 };
+
+// An API call from another thread reports its error from there.
+std::mutex &errorsMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
 
 HostState &state() {
     static HostState instance;
@@ -55,11 +65,15 @@ std::string pluginFolderBelowRoot() {
 
 void reportHostError(const std::string &message) {
     std::fprintf(stderr, "xphost error: %s\n", message.c_str());
+    std::lock_guard<std::mutex> lock(errorsMutex());
     state().errors.push_back(message);
 }
 
 const std::vector<std::string> &hostErrors() { return state().errors; }
-void clearHostErrors() { state().errors.clear(); }
+void clearHostErrors() {
+    std::lock_guard<std::mutex> lock(errorsMutex());
+    state().errors.clear();
+}
 
 void resetHost(const std::string &installRoot) {
     internal::resetWidgets();
@@ -68,8 +82,9 @@ void resetHost(const std::string &installRoot) {
     internal::resetMenus();
     internal::resetDataRefs();
     HostState &host = state();
+    host.mainThread = std::this_thread::get_id();
     host.features.clear();
-    host.errors.clear();
+    clearHostErrors();
     host.root.clear();
 
     std::string root = installRoot;
@@ -109,6 +124,11 @@ bool featureEnabled(const std::string &feature) { return state().features.count(
 
 namespace internal {
 const std::string &systemPath() { return state().root; }
+
+void checkMainThread(const char *function) {
+    if (std::this_thread::get_id() != state().mainThread)
+        reportHostError(std::string(function) + " called off the simulator's main thread");
+}
 } // namespace internal
 
 } // namespace xphost
@@ -116,6 +136,7 @@ const std::string &systemPath() { return state().root; }
 using xphost::reportHostError;
 
 XPLM_API void XPLMGetSystemPath(char *outSystemPath) {
+    xphost::internal::checkMainThread(__func__);
     if (outSystemPath == nullptr) {
         reportHostError("XPLMGetSystemPath: null buffer");
         return;
@@ -126,11 +147,13 @@ XPLM_API void XPLMGetSystemPath(char *outSystemPath) {
 }
 
 XPLM_API const char *XPLMGetDirectorySeparator(void) {
+    xphost::internal::checkMainThread(__func__);
     static const char separator[] = {xphost::directorySeparator(), '\0'};
     return separator;
 }
 
 XPLM_API void XPLMDebugString(const char *inString) {
+    xphost::internal::checkMainThread(__func__);
     if (inString == nullptr) {
         reportHostError("XPLMDebugString: null text");
         return;
@@ -155,14 +178,17 @@ bool knownFeature(const char *name) {
 } // namespace
 
 XPLM_API int XPLMHasFeature(const char *inFeature) {
+    xphost::internal::checkMainThread(__func__);
     return inFeature != nullptr && knownFeature(inFeature) ? 1 : 0;
 }
 
 XPLM_API int XPLMIsFeatureEnabled(const char *inFeature) {
+    xphost::internal::checkMainThread(__func__);
     return inFeature != nullptr && xphost::featureEnabled(inFeature) ? 1 : 0;
 }
 
 XPLM_API void XPLMEnableFeature(const char *inFeature, int inEnable) {
+    xphost::internal::checkMainThread(__func__);
     if (inFeature == nullptr || !knownFeature(inFeature)) return;
     if (inEnable)
         xphost::state().features.insert(inFeature);

@@ -13,7 +13,11 @@ constexpr std::size_t kFirstDirectorySize = 16;
 SampleStore::SampleStore() : allocateBlock(&SampleStore::defaultBlockAllocator) {}
 
 SampleStore::Block SampleStore::defaultBlockAllocator() {
-    return Block(new (std::nothrow) float[kBlockFloats]);
+    float *raw = new (std::nothrow) float[kBlockFloats];
+    if (raw == nullptr) return nullptr;
+    // The shared count's own allocation may throw; the block is freed then, and growSet
+    // treats it as memory running out.
+    return Block(raw);
 }
 
 // Adds one block to each of the set's eight series, or to none of them. Only the directories'
@@ -68,6 +72,27 @@ void SampleStore::clearSet(int set) {
         series.size_ = 0;
     }
     dropped_[set] = 0;
+}
+
+bool SampleStore::snapshotSet(int set, SetSnapshot &out) const {
+    out = SetSnapshot{};
+    if (!validSet(set)) return true;
+    const Series(&channels)[kChannels] = series_[set];
+    const std::size_t count = channels[0].size_;
+    const std::size_t blocks = (count + kBlockFloats - 1) >> kBlockShift;
+    try {
+        if (beforeSnapshotAllocation) beforeSnapshotAllocation(blocks * kChannels);
+        for (int channel = 0; channel < kChannels; ++channel) {
+            const std::vector<Block> &from = channels[channel].blocks_;
+            out.Columns[channel].assign(from.begin(),
+                                        from.begin() + static_cast<std::ptrdiff_t>(blocks));
+        }
+    } catch (...) {
+        out = SetSnapshot{};
+        return false;
+    }
+    out.Count = count;
+    return true;
 }
 
 std::size_t SampleStore::sampleCount(int set) const {

@@ -5,6 +5,11 @@
 // Filled blocks never move, so an append after ten hours of recording costs what it cost after
 // ten seconds (a doubling array would copy the whole recording in one tick), and the memory
 // held stays within one partly filled block per series of the payload.
+//
+// Blocks are shared: an export takes a snapshot of a set (a copy of its block directories and
+// its row count) and writes it on another thread while recording goes on. Appends after the
+// snapshot land in slots past its count, and a clear only drops the store's own references, so
+// the writer never reads memory that is written or freed under it.
 
 #include <cstddef>
 #include <functional>
@@ -21,7 +26,7 @@ public:
     static constexpr std::size_t kBlockShift = 12;
     static constexpr std::size_t kBlockFloats = std::size_t{1} << kBlockShift;
 
-    using Block = std::unique_ptr<float[]>;
+    using Block = std::shared_ptr<float[]>;
     // Hands out one uninitialised block of kBlockFloats floats, or null when memory is short.
     using BlockAllocator = std::function<Block()>;
 
@@ -39,6 +44,12 @@ public:
         std::size_t size_ = 0;
     };
 
+    // A set as it stood when the snapshot was taken: Count rows, each channel's blocks.
+    struct SetSnapshot {
+        std::size_t Count = 0;
+        std::vector<Block> Columns[kChannels];
+    };
+
     SampleStore();
 
     // Appends values[k] (8 floats, channel 0 first) to series [set][k]. When memory runs out
@@ -48,8 +59,12 @@ public:
     std::size_t sampleCount(int set) const;
     // Valid indices are 0 to sampleCount(set) - 1.
     const Series &series(int set, int channel) const;
-    // Writes the set to Plotwright<set + 1>.csv in the plug-in's folder; silent on failure.
+    // Writes the set to Plotwright<set + 1>.csv in the plug-in's folder, on the calling thread;
+    // a failure is logged. The graph's Export button hands the work to the export writer instead.
     void exportSetCsv(int set) const;
+    // Fills out with the set's rows as they are now. False, with out empty, when memory for the
+    // directories' copies could not be had.
+    bool snapshotSet(int set, SetSnapshot &out) const;
 
     // Samples of the set dropped for want of memory since it was last cleared.
     std::size_t droppedSampleCount(int set) const;
@@ -61,6 +76,10 @@ public:
     BlockAllocator allocateBlock;
 
     static Block defaultBlockAllocator();
+
+    // Called before a snapshot allocates, with the number of block references it will copy.
+    // Empty in the plug-in; tests make it throw std::bad_alloc to make memory run out there.
+    std::function<void(std::size_t)> beforeSnapshotAllocation;
 
 private:
     static bool validSet(int set) { return set >= 0 && set < kSets; }

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "xphost/plugin_loader.h"
+
 namespace plotwright_test {
 
 // A new, empty folder under the build's test-output folder, unique per test, below a folder
@@ -25,6 +27,11 @@ bool fileExists(const std::string &path);
 // The bytes a file written in text mode holds for `text`: each "\n" becomes the platform's line
 // end (CR LF on Windows).
 std::string textFileBytes(const std::string &text);
+
+// Exports are written on the plug-in's own thread. A disabled plug-in runs no code, so it
+// finishes its exports when it is disabled: a disable and enable waits for every export asked
+// for so far, through the module's entry points alone and without a clock.
+void waitForExports(xphost::PluginModule &module);
 
 class HostTest : public ::testing::Test {
 protected:
