@@ -1,13 +1,15 @@
 // plotwright-actions: what each user action costs the simulator's thread after 1 minute, 1 hour
 // and 10 hours of recording, with the real module in the headless host. For every action the
-// median and worst wall time of its call (the click or menu choice, everything the plug-in does
-// inside it) over several runs; for Export also the time until its file is complete and the
-// worst tick while it was being written.
+// median and worst time of its call (the click or menu choice, everything the plug-in does
+// inside it) over several runs, as the thread's own CPU time (what the work costs, whatever
+// else the machine runs) and as wall time; for Export also the wall time until its file is
+// complete and the ticks while it was being written.
 //
 //   plotwright-actions [--module FILE] [--out DIR] [--runs N] [--minutes M,M,...]
 //
 // The module is any build of lin.xpl, so that one program measures two versions alike.
 #include <sys/stat.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -41,6 +43,22 @@ constexpr long long kMaxTicksPerExport = 3600000;
 
 double msSince(Clock::time_point begin) {
     return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+}
+
+// CPU time of the calling thread, in milliseconds.
+double threadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+struct Figure {
+    double Median = 0, Worst = 0;
+};
+
+Figure summarise(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return {values[values.size() / 2], values.back()};
 }
 
 struct Options {
@@ -122,13 +140,20 @@ public:
     void print() const {
         std::printf("\n== %lld min of recording (%lld rows per set) ==\n", minutes_,
                     minutes_ * kTicksPerMinute);
-        std::printf("%-34s %10s %10s %5s\n", "action (simulator's thread)", "median ms", "worst ms",
-                    "runs");
-        for (const auto &[name, times] : times_) {
-            std::vector<double> sorted = times;
-            std::sort(sorted.begin(), sorted.end());
-            std::printf("%-34s %10.3f %10.3f %5zu\n", name.c_str(), sorted[sorted.size() / 2],
-                        sorted.back(), sorted.size());
+        std::printf("%-36s %21s %21s %6s\n", "", "thread CPU ms", "wall ms", "");
+        std::printf("%-36s %10s %10s %10s %10s %6s\n", "action (simulator's thread)", "median",
+                    "worst", "median", "worst", "runs");
+        for (const auto &[name, wall] : times_) {
+            const Figure w = summarise(wall);
+            const auto cpu = cpuTimes_.find(name);
+            if (cpu != cpuTimes_.end()) {
+                const Figure c = summarise(cpu->second);
+                std::printf("%-36s %10.3f %10.3f %10.3f %10.3f %6zu\n", name.c_str(), c.Median,
+                            c.Worst, w.Median, w.Worst, wall.size());
+            } else {
+                std::printf("%-36s %10s %10s %10.3f %10.3f %6zu\n", name.c_str(), "", "", w.Median,
+                            w.Worst, wall.size());
+            }
         }
     }
 
@@ -156,8 +181,12 @@ private:
         std::string error;
         if (!module_.load(options_.Module, &error) || module_.start() != 1)
             return fail("cannot start " + options_.Module + ": " + error);
+        // The first choice of each item builds its window (before the recording).
         for (const char *item : {"DataRef Setup", "DataRef Scaling", "Graph Window"})
-            if (!xphost::chooseMenuItem({"Plotwrite", item}, &error)) return fail(error);
+            timed(std::string("build ") + item, [&] {
+                if (!xphost::chooseMenuItem({"Plotwrite", item}, &error)) fail(error);
+            });
+        if (!ok_) return false;
         graph_ = plotwright_host::findVisibleWindow("Plotwright", &error);
         setup_ = plotwright_host::findVisibleWindow("DataRef Setup", &error);
         scaling_ = plotwright_host::findVisibleWindow("DataRef Scaling", &error);
@@ -166,9 +195,11 @@ private:
     }
 
     template <typename Action> void timed(const std::string &name, Action action) {
+        const double cpu = threadCpuMs();
         const Clock::time_point start = Clock::now();
         action();
         times_[name].push_back(msSince(start));
+        cpuTimes_[name].push_back(threadCpuMs() - cpu);
     }
 
     // Not timed: brings the window forward so that a click is one click.
@@ -198,8 +229,7 @@ private:
             xphost::pluginFolder() + "Plotwright" + std::to_string(set + 1) + ".csv";
         const auto before = fileIdentity(path);
         const Clock::time_point start = Clock::now();
-        press(graph_, "Export");
-        times_["Export"].push_back(msSince(start));
+        timed("Export", [&] { press(graph_, "Export"); });
         long long ticks = 0;
         while (ok_ && fileIdentity(path) == before && ticks < kMaxTicksPerExport) {
             timed("tick while an export is written", [] { xphost::runFrames(1); });
@@ -240,7 +270,7 @@ private:
     XPWidgetID graph_ = nullptr, setup_ = nullptr, scaling_ = nullptr;
     int set_ = 0;
     bool ok_ = true;
-    std::map<std::string, std::vector<double>> times_;
+    std::map<std::string, std::vector<double>> times_, cpuTimes_;
 };
 
 } // namespace

@@ -108,6 +108,8 @@ public:
             if (tick % exportEvery == 0 && tick < ticks) exportAndCheck(set_);
         }
         if (ok_ && press(graph_, "Stop")) {
+            // The ticks that run while the last exports are written record nothing.
+            stoppedAt_ = lastTick_;
             for (int set = 0; set < kSets && ok_; ++set) {
                 goToSet(set);
                 if (ok_) exportAndCheck(set);
@@ -226,7 +228,7 @@ private:
         const std::string file = "Plotwright" + std::to_string(set + 1) + ".csv";
         const std::string path = xphost::pluginFolder() + file;
         const auto before = fileIdentity(path);
-        const long long clickTick = lastTick_;
+        const long long clickTick = stoppedAt_ >= 0 ? stoppedAt_ : lastTick_;
         const Clock::time_point start = Clock::now();
         if (!press(graph_, "Export")) return;
         const double seconds = secondsSince(start);
@@ -309,6 +311,7 @@ private:
     int step_ = 1;
     long long lastTick_ = 0;
     long long firstTick_ = 0;
+    long long stoppedAt_ = -1;
     long long rowsRecorded_ = 0;
     long long ticksRun_ = 0;
     int screenshots_ = 0;

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <new>
-#include <system_error>
 #include <utility>
 
 #include "XPLMUtilities.h"
@@ -45,8 +44,9 @@ void CsvExportWriter::submit(std::unique_ptr<CsvExportJob> job) {
             try {
                 stopping_ = false;
                 thread_ = std::thread(&CsvExportWriter::run, this);
-            } catch (const std::system_error &) {
-                // No thread to be had: take the job back and write it below.
+            } catch (...) {
+                // No thread to be had (std::system_error, or no memory for its start): take
+                // the job back and write it below, on this thread, rather than lose it.
                 job = std::move(waiting_[--waitingCount_]);
                 queued = false;
             }
