@@ -40,16 +40,11 @@ void CsvExportWriter::submit(std::unique_ptr<CsvExportJob> job) {
             waiting_[waitingCount_++] = std::move(job);
             queued = true;
         }
-        if (queued && !thread_.joinable()) {
-            try {
-                stopping_ = false;
-                thread_ = std::thread(&CsvExportWriter::run, this);
-            } catch (...) {
-                // No thread to be had (std::system_error, or no memory for its start): take
-                // the job back and write it below, on this thread, rather than lose it.
-                job = std::move(waiting_[--waitingCount_]);
-                queued = false;
-            }
+        if (queued && !startThread()) {
+            // No thread to be had: take the job back and write it below, on this thread,
+            // rather than lose it.
+            job = std::move(waiting_[--waitingCount_]);
+            queued = false;
         }
         lock.unlock();
         // The replaced snapshot's references are dropped outside the lock.
@@ -64,10 +59,44 @@ void CsvExportWriter::submit(std::unique_ptr<CsvExportJob> job) {
         XPLMDebugString(message);
 }
 
+bool CsvExportWriter::startThread() {
+    if (thread_.joinable()) return true;
+    try {
+        stopping_ = false;
+        thread_ = std::thread(&CsvExportWriter::run, this);
+        return true;
+    } catch (...) {
+        // std::system_error, or no memory for the thread's start.
+        return false;
+    }
+}
+
+void CsvExportWriter::release(SampleStore::SetSnapshot &&blocks) {
+    if (blocks.Columns[0].empty()) return;
+    std::unique_lock<std::mutex> lock(mutex_);
+    try {
+        if (!startThread()) return; // blocks is freed here, on return
+        retired_.push_back(std::move(blocks));
+    } catch (...) {
+        return; // no room in the list: freed here, on return
+    }
+    lock.unlock();
+    work_.notify_one();
+}
+
 void CsvExportWriter::run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        work_.wait(lock, [this] { return waitingCount_ > 0 || stopping_; });
+        work_.wait(lock, [this] { return waitingCount_ > 0 || !retired_.empty() || stopping_; });
+        if (!retired_.empty()) {
+            std::vector<SampleStore::SetSnapshot> freeing;
+            freeing.swap(retired_);
+            lock.unlock();
+            freeing.clear();
+            lock.lock();
+            if (waitingCount_ == 0 && !busy_) idle_.notify_all();
+            continue;
+        }
         if (waitingCount_ == 0) break;
         std::unique_ptr<CsvExportJob> job = std::move(waiting_[0]);
         for (std::size_t i = 1; i < waitingCount_; ++i)
@@ -89,7 +118,7 @@ void CsvExportWriter::run() {
         lock.lock();
         if (!written) keepMessage(text);
         busy_ = false;
-        if (waitingCount_ == 0) idle_.notify_all();
+        if (waitingCount_ == 0 && retired_.empty()) idle_.notify_all();
     }
 }
 
@@ -133,8 +162,8 @@ void CsvExportWriter::finish(std::chrono::milliseconds grace) {
     {
         std::unique_lock<std::mutex> lock(mutex_);
         if (thread_.joinable()) {
-            const bool done =
-                idle_.wait_for(lock, grace, [this] { return waitingCount_ == 0 && !busy_; });
+            const bool done = idle_.wait_for(
+                lock, grace, [this] { return waitingCount_ == 0 && !busy_ && retired_.empty(); });
             if (!done) {
                 cancel_ = true;
                 for (std::size_t i = 0; i < waitingCount_; ++i)
@@ -161,7 +190,13 @@ void CsvExportWriter::finish(std::chrono::milliseconds grace) {
 
 void CsvExportWriter::waitUntilIdle() {
     std::unique_lock<std::mutex> lock(mutex_);
-    idle_.wait(lock, [this] { return waitingCount_ == 0 && !busy_; });
+    idle_.wait(lock, [this] { return waitingCount_ == 0 && !busy_ && retired_.empty(); });
+}
+
+void clearSetInBackground(SampleStore &store, int set) {
+    SampleStore::SetSnapshot cleared;
+    store.takeSet(set, cleared);
+    gCsvExportWriter.release(std::move(cleared));
 }
 
 void requestCsvExport(const SampleStore &store, int set) {

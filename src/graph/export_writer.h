@@ -36,6 +36,10 @@ public:
     // now, so that an export is never lost.
     void submit(std::unique_ptr<CsvExportJob> job);
 
+    // The simulator's thread: frees blocks a Clear took out of the store on the writer's
+    // thread (here when no thread can be had).
+    void release(SampleStore::SetSnapshot &&blocks);
+
     // The simulator's thread: logs what the writer has to say. Cheap when there is nothing.
     void deliverMessages();
 
@@ -64,6 +68,8 @@ public:
 
 private:
     void run();
+    // With mutex_ held: starts the thread unless it runs. False when none can be had.
+    bool startThread();
     void keepMessage(const char *line);
 
     std::mutex mutex_;
@@ -76,6 +82,8 @@ private:
     bool busy_ = false;
     bool stopping_ = false;
     std::atomic<bool> cancel_{false};
+    // Blocks of cleared sets, waiting to be freed.
+    std::vector<SampleStore::SetSnapshot> retired_;
     std::vector<std::string> messages_;
     std::size_t droppedMessages_ = 0;
     std::atomic<bool> hasMessages_{false};
@@ -86,6 +94,9 @@ extern CsvExportWriter gCsvExportWriter;
 
 // How long XPluginDisable and XPluginStop let running exports finish before they give up.
 constexpr std::chrono::milliseconds kExportStopGrace{10000};
+
+// The Clear button: empties the set at once and frees its blocks on the writer's thread.
+void clearSetInBackground(SampleStore &store, int set);
 
 // The Export button: snapshot set on the simulator's thread and hand it to the writer. A
 // snapshot that cannot be taken is refused with a log line; the store is never changed.

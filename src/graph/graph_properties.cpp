@@ -83,7 +83,7 @@ void handleGraphPropertyChanged(const GraphView &view) {
 
     if (graphProperty(widget, graphProp_ClearRequest) != 0) {
         setGraphProperty(widget, graphProp_ClearRequest, 0);
-        gSampleStore.clearSet(set);
+        clearSetInBackground(gSampleStore, set);
         setGraphProperty(widget, graphProp_Position, remembered);
         setGraphProperty(widget, graphProp_MaxPosition,
                          countAsProperty(gSampleStore.sampleCount(set)));

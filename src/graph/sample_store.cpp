@@ -65,10 +65,18 @@ void SampleStore::appendSample(int set, const float *values) {
 }
 
 void SampleStore::clearSet(int set) {
+    SetSnapshot gone;
+    takeSet(set, gone);
+}
+
+void SampleStore::takeSet(int set, SetSnapshot &out) {
+    out = SetSnapshot{};
     if (!validSet(set)) return;
-    for (Series &series : series_[set]) {
-        // Swap with an empty directory so that its memory is returned as well.
-        std::vector<Block>().swap(series.blocks_);
+    out.Count = series_[set][0].size_;
+    for (int channel = 0; channel < kChannels; ++channel) {
+        Series &series = series_[set][channel];
+        // The whole directory goes, so that its memory is returned as well.
+        out.Columns[channel].swap(series.blocks_);
         series.size_ = 0;
     }
     dropped_[set] = 0;

@@ -56,6 +56,9 @@ public:
     // the whole sample is dropped, so the eight series of a set always keep one length.
     void appendSample(int set, const float *values);
     void clearSet(int set);
+    // Empties the set as clearSet does, but hands its blocks to out instead of freeing them:
+    // freeing ten hours of blocks would hold the simulator's thread for tens of milliseconds.
+    void takeSet(int set, SetSnapshot &out);
     std::size_t sampleCount(int set) const;
     // Valid indices are 0 to sampleCount(set) - 1.
     const Series &series(int set, int channel) const;

@@ -208,6 +208,29 @@ TEST_F(ExportWriterTest, NoMemoryForTheSnapshotRefusesTheExportAndChangesNothing
     EXPECT_EQ(readFile(exportPath(0)), expectedRows(SampleStore::kBlockFloats + 1));
 }
 
+// Freeing ten hours of blocks takes tens of milliseconds: Clear empties the set at once and the
+// writer's thread gives the memory back.
+TEST_F(ExportWriterTest, ClearFreesTheBlocksOffTheSimulatorsThread) {
+    static std::mutex mutex;
+    static int freedHere = 0, freedElsewhere = 0;
+    const std::thread::id here = std::this_thread::get_id();
+    store_.allocateBlock = [here]() -> SampleStore::Block {
+        return SampleStore::Block(new float[SampleStore::kBlockFloats], [here](float *block) {
+            std::lock_guard<std::mutex> lock(mutex);
+            ++(std::this_thread::get_id() == here ? freedHere : freedElsewhere);
+            delete[] block;
+        });
+    };
+    appendRows(store_, 1, 2 * SampleStore::kBlockFloats + 1);
+    clearSetInBackground(store_, 1);
+    EXPECT_EQ(store_.sampleCount(1), 0u);
+    EXPECT_EQ(store_.bytesHeld(1), 0u);
+    gCsvExportWriter.waitUntilIdle();
+    std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ(freedHere, 0);
+    EXPECT_EQ(freedElsewhere, 3 * SampleStore::kChannels);
+}
+
 // The plug-in's own road: Export in the graph window, then disable and stop while the writer
 // may still run. Each joins it, and the file is complete.
 TEST_F(ExportWriterTest, DisableAndStopWaitForTheExportAndLeaveNoThread) {
