@@ -61,7 +61,7 @@ CsvExportOutcome writeCsvExport(const CsvExportJob &job, const std::atomic<bool>
                                         : SampleStore::kBlockFloats;
         const float *columns[kCsvRowValues];
         for (int channel = 0; channel < kCsvRowValues; ++channel)
-            columns[channel] = rows.Columns[channel][block].get();
+            columns[channel] = rows.Columns[channel][block];
         for (std::size_t slot = 0; slot < inBlock; ++slot) {
             for (int channel = 0; channel < kCsvRowValues; ++channel)
                 row[channel] = columns[channel][slot];

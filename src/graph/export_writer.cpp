@@ -72,7 +72,7 @@ bool CsvExportWriter::startThread() {
 }
 
 void CsvExportWriter::release(SampleStore::SetSnapshot &&blocks) {
-    if (blocks.Columns[0].empty()) return;
+    if (!blocks.Owner) return;
     std::unique_lock<std::mutex> lock(mutex_);
     try {
         if (!startThread()) return; // blocks is freed here, on return

@@ -210,25 +210,34 @@ TEST_F(ExportWriterTest, NoMemoryForTheSnapshotRefusesTheExportAndChangesNothing
 
 // Freeing ten hours of blocks takes tens of milliseconds: Clear empties the set at once and the
 // writer's thread gives the memory back.
+std::mutex gFreedMutex;
+std::thread::id gTestThread;
+int gFreedHere = 0, gFreedElsewhere = 0;
+
+void countingFree(float *block) {
+    {
+        std::lock_guard<std::mutex> lock(gFreedMutex);
+        ++(std::this_thread::get_id() == gTestThread ? gFreedHere : gFreedElsewhere);
+    }
+    delete[] block;
+}
+
 TEST_F(ExportWriterTest, ClearFreesTheBlocksOffTheSimulatorsThread) {
-    static std::mutex mutex;
-    static int freedHere = 0, freedElsewhere = 0;
-    const std::thread::id here = std::this_thread::get_id();
-    store_.allocateBlock = [here]() -> SampleStore::Block {
-        return SampleStore::Block(new float[SampleStore::kBlockFloats], [here](float *block) {
-            std::lock_guard<std::mutex> lock(mutex);
-            ++(std::this_thread::get_id() == here ? freedHere : freedElsewhere);
-            delete[] block;
-        });
+    gTestThread = std::this_thread::get_id();
+    gFreedHere = gFreedElsewhere = 0;
+    store_.allocateBlock = [] {
+        SampleStore::Block block = SampleStore::defaultBlockAllocator();
+        block.get_deleter().Free = &countingFree;
+        return block;
     };
     appendRows(store_, 1, 2 * SampleStore::kBlockFloats + 1);
     clearSetInBackground(store_, 1);
     EXPECT_EQ(store_.sampleCount(1), 0u);
     EXPECT_EQ(store_.bytesHeld(1), 0u);
     gCsvExportWriter.waitUntilIdle();
-    std::lock_guard<std::mutex> lock(mutex);
-    EXPECT_EQ(freedHere, 0);
-    EXPECT_EQ(freedElsewhere, 3 * SampleStore::kChannels);
+    std::lock_guard<std::mutex> lock(gFreedMutex);
+    EXPECT_EQ(gFreedHere, 0);
+    EXPECT_EQ(gFreedElsewhere, 3 * SampleStore::kChannels);
 }
 
 // The plug-in's own road: Export in the graph window, then disable and stop while the writer
