@@ -5,14 +5,19 @@
 
 #include <atomic>
 #include <cstddef>
+#include <string>
 
 #include "core/file_access.h"
 #include "graph/sample_store.h"
+
+// Jobs for the settings file carry kSettingsFileJob in Set and their finished text in Text.
+constexpr int kSettingsFileJob = SampleStore::kSets;
 
 struct CsvExportJob {
     int Set = 0;
     char Path[kMaxPathBytes] = {};
     SampleStore::SetSnapshot Rows;
+    std::string Text;
 };
 
 enum class CsvExportOutcome { Written, Failed, Cancelled };

@@ -36,7 +36,7 @@ void CsvExportWriter::submit(std::unique_ptr<CsvExportJob> job) {
                 break;
             }
         }
-        if (!queued && waitingCount_ < SampleStore::kSets) {
+        if (!queued && waitingCount_ < kSettingsFileJob + 1) {
             waiting_[waitingCount_++] = std::move(job);
             queued = true;
         }
@@ -158,7 +158,7 @@ void CsvExportWriter::deliverMessages() {
 }
 
 void CsvExportWriter::finish(std::chrono::milliseconds grace) {
-    std::unique_ptr<CsvExportJob> givenUp[SampleStore::kSets];
+    std::unique_ptr<CsvExportJob> givenUp[kSettingsFileJob + 1];
     {
         std::unique_lock<std::mutex> lock(mutex_);
         if (thread_.joinable()) {

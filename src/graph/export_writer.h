@@ -7,7 +7,8 @@
 //   file, and no thread outlives the plug-in's disable or stop.
 // - Exports run in the order they were asked for. A set has at most one export waiting: asking
 //   again while one waits replaces its snapshot with the newer one (the file would end up the
-//   same), so the queue never holds more than one export per set.
+//   same), so the queue never holds more than one export per set. The settings file the setup
+//   window writes goes the same way, as a fourth kind of job.
 // - The thread calls nothing of the simulator's. What it has to say (a failed export) is kept
 //   as a finished log line and written by deliverMessages() on the simulator's thread: at the
 //   next tick, and at finish().
@@ -77,7 +78,7 @@ private:
     std::condition_variable idle_;
     std::thread thread_;
     // Waiting jobs in the order asked, at most one per set.
-    std::unique_ptr<CsvExportJob> waiting_[SampleStore::kSets];
+    std::unique_ptr<CsvExportJob> waiting_[kSettingsFileJob + 1];
     std::size_t waitingCount_ = 0;
     bool busy_ = false;
     bool stopping_ = false;

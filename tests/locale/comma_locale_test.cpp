@@ -109,6 +109,7 @@ protected:
         xphost::typeText("0.125");
         clickButton(state.SetupWindowWidget, " Apply Changes");
         clickButton(state.SetupWindowWidget, " Create INI File");
+        gCsvExportWriter.waitUntilIdle();
         EXPECT_TRUE(xphost::chooseMenuItem({"Plotwrite", "DataRef Scaling"}, &error)) << error;
 
         out.Csv = readFile(folder + "Plotwright1.csv");
