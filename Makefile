@@ -9,8 +9,8 @@ SOAK_HOURS ?= 10
 # A mac.xpl built on a Mac, to ship in the package beside the Linux and Windows modules.
 MAC_XPL ?=
 
-.PHONY: help deps test test-linux test-windows test-shipped release windows package demo bench soak memcheck \
-        fuzz install format clean
+.PHONY: help deps test test-linux test-windows test-shipped tsan release windows package demo bench \
+        actions soak memcheck fuzz install format clean
 
 help:
 	@echo "make demo    build, then run the plug-in in the headless host on the demo flight"
@@ -19,10 +19,12 @@ help:
 	@echo "make test-linux     only the Linux suite, for daily work"
 	@echo "make test-shipped   the package, then its lin.xpl in a Debian 11 root and the"
 	@echo "                    end-to-end tests with it"
+	@echo "make tsan           the export, store and lifecycle tests under ThreadSanitizer"
 	@echo "make windows        cross-build build/windows/Plotwright/64/win.xpl"
 	@echo "make package        build/package/Plotwright-v<version>.zip (lin.xpl and win.xpl;"
 	@echo "                    MAC_XPL=/path/to/mac.xpl adds a Mac-built module)"
 	@echo "make bench   run the benchmarks (release build)"
+	@echo "make actions  each user action's cost on the simulator's thread, up to 10 hours of recording"
 	@echo "make soak    a 10-hour recording in simulated time, checked and measured (release build)"
 	@echo "make memcheck  valgrind over start, recording, stop, restart; 1000 start/stop cycles"
 	@echo "make fuzz    run the settings-file and UI fuzzers for FUZZ_SECONDS (default 60)"
@@ -35,6 +37,7 @@ deps:
 # the Linux suite comes first. test-shipped makes the package, then checks its lin.xpl.
 test:
 	@$(MAKE) --no-print-directory test-linux
+	@$(MAKE) --no-print-directory tsan
 	@$(MAKE) --no-print-directory test-windows
 	@$(MAKE) --no-print-directory test-shipped
 
@@ -49,6 +52,15 @@ test-shipped: package
 	cmake --preset dev
 	cmake --build --preset dev
 	ctest --preset shipped
+
+# The tests where the export writer's thread meets the store and the plug-in's start and stop
+# (the thousand start/stop cycles stay in the sanitizer suite: three minutes under this one).
+TSAN_TESTS := export_writer_test sample_store_test csv_export_test plugin_lifecycle_test \
+              start_stop_cycles_test module_load_test record_export_test plotwright
+tsan: deps
+	cmake --preset tsan
+	cmake --build --preset tsan --target $(TSAN_TESTS)
+	ctest --preset tsan
 
 test-windows: deps
 	cmake --preset windows
@@ -80,6 +92,11 @@ demo: deps
 
 bench: release
 	@for b in build/release/bench/*_bench; do echo "== $$b"; "$$b" || exit 1; done
+
+# Each user action's cost on the simulator's thread after 1 minute, 1 hour and 10 hours of
+# recording (about four minutes).
+actions: release
+	build/release/bench/plotwright-actions --out build/release/actions-output
 
 # SOAK_HOURS of recording (default 10, 3.6 million ticks) with every window open: memory, tick
 # times and export times, and every exported row checked.

@@ -14,6 +14,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "graph/sample_store.h"
@@ -223,6 +224,40 @@ void BM_ExportHour_FprintfPerLine(benchmark::State &loop) {
         readWhole(path) == readWhole(fixture.exportPath()) ? 1 : 0;
 }
 BENCHMARK(BM_ExportHour_FprintfPerLine)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The Export click's own share after ten hours: a snapshot of one set (a copy of its eight block
+// directories, one shared reference per block), alone and while another thread drops an
+// earlier snapshot of the same blocks, as the writer does when an export ends.
+void snapshotTenHours(benchmark::State &loop, bool contended) {
+    auto store = std::make_unique<SampleStore>();
+    float values[kChannels];
+    for (long long tick = 0; tick < kTenHours; ++tick) {
+        nextSample(values, tick);
+        store->appendSample(0, values);
+    }
+    for (auto _ : loop) {
+        SampleStore::SetSnapshot earlier;
+        store->snapshotSet(0, earlier);
+        std::thread dropper;
+        if (contended) dropper = std::thread([&earlier] { earlier = SampleStore::SetSnapshot{}; });
+        SampleStore::SetSnapshot snapshot;
+        const Clock::time_point start = Clock::now();
+        store->snapshotSet(0, snapshot);
+        const Clock::duration took = Clock::now() - start;
+        if (dropper.joinable()) dropper.join();
+        loop.SetIterationTime(std::chrono::duration<double>(took).count());
+        benchmark::DoNotOptimize(snapshot.Count);
+    }
+}
+void BM_SnapshotTenHours(benchmark::State &loop) { snapshotTenHours(loop, false); }
+void BM_SnapshotTenHours_WhileAnotherIsDropped(benchmark::State &loop) {
+    snapshotTenHours(loop, true);
+}
+BENCHMARK(BM_SnapshotTenHours)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(20);
+BENCHMARK(BM_SnapshotTenHours_WhileAnotherIsDropped)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(20);
 
 } // namespace
 

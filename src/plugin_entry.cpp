@@ -11,6 +11,7 @@
 #include "core/host_callbacks.h"
 #include "core/menu.h"
 #include "core/plugin_paths.h"
+#include "graph/export_writer.h"
 
 const char kPluginName[] = "Plotwrite";
 const char kPluginSignature[] = "quillanhurst.projects.plotwrite";
@@ -92,6 +93,8 @@ PLOTWRIGHT_EXPORT int XPluginStart(char *outName, char *outSignature, char *outD
 }
 
 PLOTWRIGHT_EXPORT void XPluginStop(void) {
+    // No thread may run once the module can be unloaded.
+    gCsvExportWriter.finish(kExportStopGrace);
     XPLMUnregisterFlightLoopCallback(flightLoopCallback, nullptr);
     if (gAppState == nullptr) return;
     AppState &state = *gAppState;
@@ -114,7 +117,9 @@ PLOTWRIGHT_EXPORT int XPluginEnable(void) {
     return 1;
 }
 
-PLOTWRIGHT_EXPORT void XPluginDisable(void) {}
+// A disabled plug-in runs no code: running exports get their grace time to finish, and the
+// writer's thread is joined. The next export starts it again.
+PLOTWRIGHT_EXPORT void XPluginDisable(void) { gCsvExportWriter.finish(kExportStopGrace); }
 
 PLOTWRIGHT_EXPORT void XPluginReceiveMessage(XPLMPluginID inFromWho, int inMessage,
                                              void * /*inParam*/) {

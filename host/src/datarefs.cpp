@@ -236,6 +236,7 @@ bool takeDataRefsAdded(int *publishedCount) {
 using namespace xphost;
 
 XPLM_API XPLMDataRef XPLMFindDataRef(const char *inDataRefName) {
+    xphost::internal::checkMainThread(__func__);
     if (inDataRefName == nullptr) {
         reportHostError("XPLMFindDataRef: null name");
         return nullptr;
@@ -245,11 +246,13 @@ XPLM_API XPLMDataRef XPLMFindDataRef(const char *inDataRefName) {
 }
 
 XPLM_API int XPLMIsDataRefGood(XPLMDataRef inDataRef) {
+    xphost::internal::checkMainThread(__func__);
     const DataRef *ref = fromHandle(inDataRef, "XPLMIsDataRefGood");
     return ref != nullptr && ref->published ? 1 : 0;
 }
 
 XPLM_API XPLMDataTypeID XPLMGetDataRefTypes(XPLMDataRef inDataRef) {
+    xphost::internal::checkMainThread(__func__);
     // Whether the simulator accepts a null handle here is not documented: a plug-in must not
     // rely on it, so it is a host error like a null handle anywhere else.
     DataRef *ref = fromHandle(inDataRef, "XPLMGetDataRefTypes");
@@ -257,31 +260,37 @@ XPLM_API XPLMDataTypeID XPLMGetDataRefTypes(XPLMDataRef inDataRef) {
 }
 
 XPLM_API int XPLMGetDatai(XPLMDataRef inDataRef) {
+    xphost::internal::checkMainThread(__func__);
     const DataRef *ref = readable(inDataRef, xplmType_Int, "XPLMGetDatai");
     return ref == nullptr ? 0 : ref->intValue;
 }
 
 XPLM_API float XPLMGetDataf(XPLMDataRef inDataRef) {
+    xphost::internal::checkMainThread(__func__);
     const DataRef *ref = readable(inDataRef, xplmType_Float, "XPLMGetDataf");
     return ref == nullptr ? 0.0f : ref->floatValue;
 }
 
 XPLM_API double XPLMGetDatad(XPLMDataRef inDataRef) {
+    xphost::internal::checkMainThread(__func__);
     const DataRef *ref = readable(inDataRef, xplmType_Double, "XPLMGetDatad");
     return ref == nullptr ? 0.0 : ref->doubleValue;
 }
 
 XPLM_API int XPLMGetDatavi(XPLMDataRef inDataRef, int *outValues, int inOffset, int inMax) {
+    xphost::internal::checkMainThread(__func__);
     const DataRef *ref = readable(inDataRef, xplmType_IntArray, "XPLMGetDatavi");
     return ref == nullptr ? 0 : copyOut(ref->ints, outValues, inOffset, inMax);
 }
 
 XPLM_API int XPLMGetDatavf(XPLMDataRef inDataRef, float *outValues, int inOffset, int inMax) {
+    xphost::internal::checkMainThread(__func__);
     const DataRef *ref = readable(inDataRef, xplmType_FloatArray, "XPLMGetDatavf");
     return ref == nullptr ? 0 : copyOut(ref->floats, outValues, inOffset, inMax);
 }
 
 XPLM_API int XPLMGetDatab(XPLMDataRef inDataRef, void *outValue, int inOffset, int inMaxBytes) {
+    xphost::internal::checkMainThread(__func__);
     const DataRef *ref = readable(inDataRef, xplmType_Data, "XPLMGetDatab");
     return ref == nullptr
                ? 0

@@ -247,6 +247,7 @@ using namespace xphost;
 
 XPLM_API void XPLMRegisterFlightLoopCallback(XPLMFlightLoop_f inFlightLoop, float inInterval,
                                              void *inRefcon) {
+    xphost::internal::checkMainThread(__func__);
     if (inFlightLoop == nullptr) {
         reportHostError("XPLMRegisterFlightLoopCallback: null callback");
         return;
@@ -264,5 +265,6 @@ XPLM_API void XPLMRegisterFlightLoopCallback(XPLMFlightLoop_f inFlightLoop, floa
 }
 
 XPLM_API void XPLMUnregisterFlightLoopCallback(XPLMFlightLoop_f inFlightLoop, void *inRefcon) {
+    xphost::internal::checkMainThread(__func__);
     if (Registration *loop = find(inFlightLoop, inRefcon)) loop->removed = true;
 }

@@ -21,6 +21,10 @@ bool takeDataRefsAdded(int *publishedCount);
 // Once a frame: XPLM_MSG_DATAREFS_ADDED to a plug-in that asked for it, when datarefs came.
 void sendPendingDataRefNotice();
 
+// Reports a host error when a plug-in calls the API (function) from any thread but the one
+// that last called resetHost: the simulator's API may only be used from its main thread.
+void checkMainThread(const char *function);
+
 // The simulator's folder in UTF-8 with the host's separator, "" until resetHost succeeded.
 const std::string &systemPath();
 // Counts a path handed to a plug-in while native paths are off.

@@ -5,8 +5,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #if defined(_WIN32)
 #include "windows_wide_path.h" // windows.h, lean
@@ -45,7 +47,15 @@ struct HostState {
     std::set<std::string> features;
     std::vector<std::string> errors;
     int legacyPathRequests = 0;
+    // The simulator's main thread: every API call must come from it.
+    std::thread::id mainThread = std::this_thread::get_id();
 };
+
+// An API call from another thread reports its error from there.
+std::mutex &errorsMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
 
 HostState &state() {
     static HostState instance;
@@ -83,11 +93,15 @@ std::string pluginFolderBelowRoot() {
 
 void reportHostError(const std::string &message) {
     std::fprintf(stderr, "xphost error: %s\n", message.c_str());
+    std::lock_guard<std::mutex> lock(errorsMutex());
     state().errors.push_back(message);
 }
 
 const std::vector<std::string> &hostErrors() { return state().errors; }
-void clearHostErrors() { state().errors.clear(); }
+void clearHostErrors() {
+    std::lock_guard<std::mutex> lock(errorsMutex());
+    state().errors.clear();
+}
 
 void resetHost(const std::string &installRoot) {
     // A copy first: the argument may be installRoot() itself, which the reset clears.
@@ -99,8 +113,9 @@ void resetHost(const std::string &installRoot) {
     internal::resetDataRefs();
     internal::resetMessages();
     HostState &host = state();
+    host.mainThread = std::this_thread::get_id();
     host.features.clear();
-    host.errors.clear();
+    clearHostErrors();
     host.root.clear();
     host.legacyPathRequests = 0;
 
@@ -165,6 +180,11 @@ const std::string &systemPath() { return state().root; }
 void countPathRequest() {
     if (!nativePathsOn()) ++state().legacyPathRequests;
 }
+
+void checkMainThread(const char *function) {
+    if (std::this_thread::get_id() != state().mainThread)
+        reportHostError(std::string(function) + " called off the simulator's main thread");
+}
 } // namespace internal
 
 } // namespace xphost
@@ -172,6 +192,7 @@ void countPathRequest() {
 using xphost::reportHostError;
 
 XPLM_API void XPLMGetSystemPath(char *outSystemPath) {
+    xphost::internal::checkMainThread(__func__);
     if (outSystemPath == nullptr) {
         reportHostError("XPLMGetSystemPath: null buffer");
         return;
@@ -189,6 +210,7 @@ XPLM_API void XPLMGetSystemPath(char *outSystemPath) {
 }
 
 XPLM_API const char *XPLMGetDirectorySeparator(void) {
+    xphost::internal::checkMainThread(__func__);
     xphost::internal::countPathRequest();
     // Read at every call: the answer changes when the plug-in switches native paths on.
     static const char kNative[] = "/";
@@ -197,6 +219,7 @@ XPLM_API const char *XPLMGetDirectorySeparator(void) {
 }
 
 XPLM_API void XPLMDebugString(const char *inString) {
+    xphost::internal::checkMainThread(__func__);
     if (inString == nullptr) {
         reportHostError("XPLMDebugString: null text");
         return;
@@ -221,14 +244,17 @@ bool knownFeature(const char *name) {
 } // namespace
 
 XPLM_API int XPLMHasFeature(const char *inFeature) {
+    xphost::internal::checkMainThread(__func__);
     return inFeature != nullptr && knownFeature(inFeature) ? 1 : 0;
 }
 
 XPLM_API int XPLMIsFeatureEnabled(const char *inFeature) {
+    xphost::internal::checkMainThread(__func__);
     return inFeature != nullptr && xphost::featureEnabled(inFeature) ? 1 : 0;
 }
 
 XPLM_API void XPLMEnableFeature(const char *inFeature, int inEnable) {
+    xphost::internal::checkMainThread(__func__);
     if (inFeature == nullptr || !knownFeature(inFeature)) return;
     if (inEnable)
         xphost::state().features.insert(inFeature);

@@ -159,10 +159,14 @@ void removeMenusOwnedBy(const void *module) {
 
 using namespace xphost;
 
-XPLM_API XPLMMenuID XPLMFindPluginsMenu(void) { return pluginsMenuObject(); }
+XPLM_API XPLMMenuID XPLMFindPluginsMenu(void) {
+    xphost::internal::checkMainThread(__func__);
+    return pluginsMenuObject();
+}
 
 XPLM_API int XPLMAppendMenuItem(XPLMMenuID inMenu, const char *inItemName, void *inItemRef,
                                 int /*inDeprecatedAndIgnored*/) {
+    xphost::internal::checkMainThread(__func__);
     Menu *menu = liveMenu(inMenu);
     if (menu == nullptr || inItemName == nullptr) {
         reportHostError("XPLMAppendMenuItem: unknown menu or null name");
@@ -175,6 +179,7 @@ XPLM_API int XPLMAppendMenuItem(XPLMMenuID inMenu, const char *inItemName, void 
 
 XPLM_API XPLMMenuID XPLMCreateMenu(const char *inName, XPLMMenuID inParentMenu, int inParentItem,
                                    XPLMMenuHandler_f inHandler, void *inMenuRef) {
+    xphost::internal::checkMainThread(__func__);
     Menu *parent = liveMenu(inParentMenu);
     if (inName == nullptr) return nullptr;
     if (inParentMenu != nullptr && (parent == nullptr || inParentItem < 0 ||
@@ -196,6 +201,7 @@ XPLM_API XPLMMenuID XPLMCreateMenu(const char *inName, XPLMMenuID inParentMenu, 
 }
 
 XPLM_API void XPLMDestroyMenu(XPLMMenuID inMenuID) {
+    xphost::internal::checkMainThread(__func__);
     Menu *menu = liveMenu(inMenuID);
     if (menu == nullptr || menu == pluginsMenuObject()) {
         reportHostError("XPLMDestroyMenu: unknown menu");

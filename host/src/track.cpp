@@ -21,6 +21,7 @@
 #include <cstdlib>
 
 #include "XPUIGraphics.h"
+#include "host_internal.h"
 #include "ui_draw.h"
 
 namespace xphost::internal {
@@ -71,6 +72,7 @@ WIDGET_API void XPGetTrackMetrics(int inX1, int inY1, int inX2, int inY2, int in
                                   int inValue, XPTrackStyle inTrackStyle, int *outIsVertical,
                                   int *outDownBtnSize, int *outDownPageSize, int *outThumbSize,
                                   int *outUpPageSize, int *outUpBtnSize) {
+    xphost::internal::checkMainThread(__func__);
     const auto metrics =
         xphost::internal::measureTrack(inX1, inY1, inX2, inY2, inMin, inMax, inValue, inTrackStyle);
     if (outIsVertical != nullptr) *outIsVertical = metrics.vertical ? 1 : 0;
@@ -83,6 +85,7 @@ WIDGET_API void XPGetTrackMetrics(int inX1, int inY1, int inX2, int inY2, int in
 
 WIDGET_API void XPDrawTrack(int inX1, int inY1, int inX2, int inY2, int inMin, int inMax,
                             int inValue, XPTrackStyle inTrackStyle, int inLit) {
+    xphost::internal::checkMainThread(__func__);
     using namespace xphost::internal;
     if (!requireFrame("XPDrawTrack")) return;
     const TrackMetrics m =

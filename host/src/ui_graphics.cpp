@@ -24,6 +24,7 @@
 #include <algorithm>
 
 #include "XPLMGraphics.h"
+#include "host_internal.h"
 #include "ui_draw.h"
 #include "xphost/host.h"
 
@@ -157,6 +158,7 @@ void fillArrow(int left, int top, int right, int bottom, ArrowDirection directio
 XPLM_API void XPLMSetGraphicsState(int inEnableFog, int inNumberTexUnits, int inEnableLighting,
                                    int inEnableAlphaTesting, int inEnableAlphaBlending,
                                    int inEnableDepthTesting, int inEnableDepthWriting) {
+    xphost::internal::checkMainThread(__func__);
     using namespace xphost::internal;
     if (!graphicsContextCurrent()) return;
     GraphicsState state;
@@ -171,6 +173,7 @@ XPLM_API void XPLMSetGraphicsState(int inEnableFog, int inNumberTexUnits, int in
 }
 
 XPLM_API void XPLMDrawTranslucentDarkBox(int inLeft, int inTop, int inRight, int inBottom) {
+    xphost::internal::checkMainThread(__func__);
     using namespace xphost::internal;
     if (!requireFrame("XPLMDrawTranslucentDarkBox")) return;
     GraphicsState blended;

@@ -18,6 +18,7 @@
 
 #include "XPWidgetUtils.h"
 #include "XPWidgets.h"
+#include "host_internal.h"
 #include "standard_widgets.h"
 #include "widget_dispatch.h"
 #include "widget_tree.h"
@@ -67,6 +68,7 @@ void setShown(XPWidgetID id, bool shown, const char *caller) {
 WIDGET_API XPWidgetID XPCreateWidget(int inLeft, int inTop, int inRight, int inBottom,
                                      int inVisible, const char *inDescriptor, int inIsRoot,
                                      XPWidgetID inContainer, XPWidgetClass inClass) {
+    xphost::internal::checkMainThread(__func__);
     if (!isKnownClass(inClass)) {
         xphost::reportHostError("XPCreateWidget: unknown widget class " + std::to_string(inClass));
         return nullptr;
@@ -78,6 +80,7 @@ WIDGET_API XPWidgetID XPCreateWidget(int inLeft, int inTop, int inRight, int inB
 WIDGET_API XPWidgetID XPCreateCustomWidget(int inLeft, int inTop, int inRight, int inBottom,
                                            int inVisible, const char *inDescriptor, int inIsRoot,
                                            XPWidgetID inContainer, XPWidgetFunc_t inCallback) {
+    xphost::internal::checkMainThread(__func__);
     if (inCallback == nullptr) {
         xphost::reportHostError("XPCreateCustomWidget: null widget function");
         return nullptr;
@@ -88,14 +91,22 @@ WIDGET_API XPWidgetID XPCreateCustomWidget(int inLeft, int inTop, int inRight, i
 }
 
 WIDGET_API void XPDestroyWidget(XPWidgetID inWidget, int inDestroyChildren) {
+    xphost::internal::checkMainThread(__func__);
     if (requireWidget(inWidget, "XPDestroyWidget") == nullptr) return;
     destroyWithMessages(inWidget, inDestroyChildren != 0, 0);
 }
 
-WIDGET_API void XPShowWidget(XPWidgetID inWidget) { setShown(inWidget, true, "XPShowWidget"); }
-WIDGET_API void XPHideWidget(XPWidgetID inWidget) { setShown(inWidget, false, "XPHideWidget"); }
+WIDGET_API void XPShowWidget(XPWidgetID inWidget) {
+    xphost::internal::checkMainThread(__func__);
+    setShown(inWidget, true, "XPShowWidget");
+}
+WIDGET_API void XPHideWidget(XPWidgetID inWidget) {
+    xphost::internal::checkMainThread(__func__);
+    setShown(inWidget, false, "XPHideWidget");
+}
 
 WIDGET_API int XPIsWidgetVisible(XPWidgetID inWidget) {
+    xphost::internal::checkMainThread(__func__);
     if (inWidget == nullptr) return 0;
     const Widget *widget = requireWidget(inWidget, "XPIsWidgetVisible");
     return widget != nullptr && isEffectivelyVisible(*widget) ? 1 : 0;
@@ -103,6 +114,7 @@ WIDGET_API int XPIsWidgetVisible(XPWidgetID inWidget) {
 
 WIDGET_API void XPSetWidgetProperty(XPWidgetID inWidget, XPWidgetPropertyID inProperty,
                                     intptr_t inValue) {
+    xphost::internal::checkMainThread(__func__);
     Widget *widget = requireWidget(inWidget, "XPSetWidgetProperty");
     if (widget == nullptr) return;
     widget->properties[inProperty] = inValue;
@@ -111,6 +123,7 @@ WIDGET_API void XPSetWidgetProperty(XPWidgetID inWidget, XPWidgetPropertyID inPr
 
 WIDGET_API intptr_t XPGetWidgetProperty(XPWidgetID inWidget, XPWidgetPropertyID inProperty,
                                         int *inExists) {
+    xphost::internal::checkMainThread(__func__);
     if (inExists != nullptr) *inExists = 0;
     if (inWidget == nullptr) return 0;
     const Widget *widget = requireWidget(inWidget, "XPGetWidgetProperty");
@@ -122,6 +135,7 @@ WIDGET_API intptr_t XPGetWidgetProperty(XPWidgetID inWidget, XPWidgetPropertyID 
 }
 
 WIDGET_API void XPSetWidgetDescriptor(XPWidgetID inWidget, const char *inDescriptor) {
+    xphost::internal::checkMainThread(__func__);
     Widget *widget = requireWidget(inWidget, "XPSetWidgetDescriptor");
     if (widget == nullptr) return;
     if (inDescriptor == nullptr)
@@ -132,6 +146,7 @@ WIDGET_API void XPSetWidgetDescriptor(XPWidgetID inWidget, const char *inDescrip
 
 WIDGET_API int XPGetWidgetDescriptor(XPWidgetID inWidget, char *outDescriptor,
                                      int inMaxDescLength) {
+    xphost::internal::checkMainThread(__func__);
     const Widget *widget = requireWidget(inWidget, "XPGetWidgetDescriptor");
     if (widget == nullptr) return 0;
     const auto length = static_cast<int>(widget->descriptor.size());
@@ -150,6 +165,7 @@ WIDGET_API int XPGetWidgetDescriptor(XPWidgetID inWidget, char *outDescriptor,
 
 WIDGET_API void XPGetWidgetGeometry(XPWidgetID inWidget, int *outLeft, int *outTop, int *outRight,
                                     int *outBottom) {
+    xphost::internal::checkMainThread(__func__);
     const Widget *widget = requireWidget(inWidget, "XPGetWidgetGeometry");
     if (widget == nullptr) return;
     if (outLeft != nullptr) *outLeft = widget->left;
@@ -159,6 +175,7 @@ WIDGET_API void XPGetWidgetGeometry(XPWidgetID inWidget, int *outLeft, int *outT
 }
 
 WIDGET_API void XPAddWidgetCallback(XPWidgetID inWidget, XPWidgetFunc_t inNewCallback) {
+    xphost::internal::checkMainThread(__func__);
     Widget *widget = requireWidget(inWidget, "XPAddWidgetCallback");
     if (widget == nullptr) return;
     if (inNewCallback == nullptr) {
@@ -171,6 +188,7 @@ WIDGET_API void XPAddWidgetCallback(XPWidgetID inWidget, XPWidgetFunc_t inNewCal
 
 WIDGET_API int XPUSelectIfNeeded(XPWidgetMessage inMessage, XPWidgetID inWidget, intptr_t, intptr_t,
                                  int inEatClick) {
+    xphost::internal::checkMainThread(__func__);
     if (requireWidget(inWidget, "XPUSelectIfNeeded") == nullptr) return 0;
     if (inMessage != xpMsg_MouseDown) return 0;
     const XPWidgetID root = rootOf(inWidget);

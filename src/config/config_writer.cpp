@@ -1,6 +1,7 @@
 #include "config/config_writer.h"
 
 #include <cstdio>
+#include <string>
 
 #include "core/app_state.h"
 #include "core/file_access.h"
@@ -30,21 +31,12 @@ const ChannelLineFormats kChannelLines[kChannelCount] = {
     {"Name8 = %s\n", "Scaling8 = %s\n", "Index8 = %d\n"},
 };
 
-// The new settings go to a temporary file first (text mode: the platform's line ends) and
-// replace an earlier PlotwrightNew.ini only once complete.
-class SettingsFile {
+// Collects the file's lines; a line that could not be formatted spoils the whole text.
+class SettingsText {
 public:
-    explicit SettingsFile(const char *path) : file_(path) {}
+    explicit SettingsText(std::string &text) : text_(text) {}
 
-    bool isOpen() const { return file_.isOpen(); }
-    FileProblem problem() const {
-        FileProblem problem = file_.problem();
-        if (failed_ && problem.Failure == FileFailure::None)
-            setFileProblem(problem, FileFailure::WriteFailed, 0);
-        return problem;
-    }
-
-    // Writes a line formatted into line (kLineSize bytes), with the length snprintf reported.
+    // Appends a line formatted into line (kLineSize bytes), with the length snprintf reported.
     void write(const char *line, int formattedLength) {
         if (formattedLength < 0) {
             failed_ = true;
@@ -52,21 +44,16 @@ public:
         }
         std::size_t size = static_cast<std::size_t>(formattedLength);
         if (size > kLineSize - 1) size = kLineSize - 1;
-        file_.write(line, size);
+        text_.append(line, size);
     }
-
-    // True when the whole file now stands under its name.
-    bool close() {
-        if (failed_) return false; // the writer's destructor removes the partial file
-        return file_.commit();
-    }
+    bool failed() const { return failed_; }
 
 private:
-    ReplacingFileWriter file_;
+    std::string &text_;
     bool failed_ = false;
 };
 
-void writeDataSet(SettingsFile &file, const AppState &state, int set) {
+void writeDataSet(SettingsText &file, const AppState &state, int set) {
     char line[kLineSize];
     file.write(line, std::snprintf(line, sizeof line, "[DATASET%d]\n", set + 1));
     for (int channel = 0; channel < kChannelCount; ++channel) {
@@ -87,28 +74,57 @@ void writeDataSet(SettingsFile &file, const AppState &state, int set) {
 }
 } // namespace
 
+bool buildNewSettingsPath(char *path, std::size_t size) {
+    if (buildPluginFilePath(path, size, kNewSettingsFileName)) return true;
+    FileProblem tooLong;
+    setFileProblem(tooLong, FileFailure::PathTooLong, 0);
+    logFileProblem("write", kNewSettingsFileName, tooLong);
+    return false;
+}
+
+bool formatConfigFile(const AppState &state, std::string &text) {
+    text.clear();
+    try {
+        // 81 lines; most are short.
+        text.reserve(4096);
+        SettingsText file(text);
+        char line[kLineSize];
+        file.write(line, std::snprintf(line, sizeof line, "[CONFIG]\n"));
+        file.write(line, std::snprintf(line, sizeof line, "FullSizeWindow = %d\n",
+                                       static_cast<int>(state.FullSizeWindow)));
+        file.write(line, std::snprintf(line, sizeof line, "\n"));
+        for (int set = 0; set < kSetCount; ++set)
+            writeDataSet(file, state, set);
+        return !file.failed();
+    } catch (...) {
+        return false; // no memory for the text
+    }
+}
+
+namespace {
+bool writeTextFile(const char *path, const std::string &text, FileProblem &problem) {
+    ReplacingFileWriter file(path);
+    if (!file.isOpen()) {
+        problem = file.problem();
+        return false;
+    }
+    file.write(text.data(), text.size());
+    if (file.commit()) return true;
+    problem = file.problem();
+    return false;
+}
+} // namespace
+
 bool writeConfigFile(const AppState &state) {
     char path[kMaxPathBytes];
-    if (!buildPluginFilePath(path, sizeof path, kNewSettingsFileName)) {
-        FileProblem tooLong;
-        setFileProblem(tooLong, FileFailure::PathTooLong, 0);
-        logFileProblem("write", kNewSettingsFileName, tooLong);
-        return false;
+    if (!buildNewSettingsPath(path, sizeof path)) return false;
+    std::string text;
+    FileProblem problem;
+    if (!formatConfigFile(state, text)) {
+        setFileProblem(problem, FileFailure::WriteFailed, 0);
+    } else if (writeTextFile(path, text, problem)) {
+        return true;
     }
-
-    SettingsFile file(path);
-    if (!file.isOpen()) {
-        logFileProblem("write", path, file.problem());
-        return false;
-    }
-    char line[kLineSize];
-    file.write(line, std::snprintf(line, sizeof line, "[CONFIG]\n"));
-    file.write(line, std::snprintf(line, sizeof line, "FullSizeWindow = %d\n",
-                                   static_cast<int>(state.FullSizeWindow)));
-    file.write(line, std::snprintf(line, sizeof line, "\n"));
-    for (int set = 0; set < kSetCount; ++set)
-        writeDataSet(file, state, set);
-    if (file.close()) return true;
-    logFileProblem("write", path, file.problem());
+    logFileProblem("write", path, problem);
     return false;
 }

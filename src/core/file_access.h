@@ -56,8 +56,18 @@ void setFileProblem(FileProblem &problem, FileFailure failure, int errorNumber);
 // on device)", into out (always terminated). Returns out.
 const char *describeFileProblem(const FileProblem &problem, char *out, std::size_t outSize);
 
-// Logs one line: "Plotwright - Could not <action> <path>: <reason>.\n". Control bytes and
-// invalid UTF-8 in the path are escaped so that they cannot garble the simulator's log.
+// The log line "Plotwright - Could not <action> <path>: <reason>.\n" into out (always
+// terminated). Control bytes and invalid UTF-8 in the path are escaped so that they cannot
+// garble the simulator's log. kFileLogLineBytes holds any such line; code off the simulator's
+// thread formats the line here and hands it back to be logged from that thread.
+constexpr std::size_t kFileLogLineBytes = 4 * kMaxPathBytes + 320;
+void formatFileLogLine(char *out, std::size_t outSize, const char *action, const char *path,
+                       const char *reason);
+// The same line with the reason describeFileProblem gives.
+void formatFileProblem(char *out, std::size_t outSize, const char *action, const char *path,
+                       const FileProblem &problem);
+
+// Logs formatFileProblem's line. Only on the simulator's thread.
 void logFileProblem(const char *action, const char *path, const FileProblem &problem);
 
 // Opens an existing regular file for reading as text. Returns null, with the reason in problem

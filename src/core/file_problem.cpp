@@ -56,14 +56,24 @@ const char *describeFileProblem(const FileProblem &problem, char *out, std::size
     return out;
 }
 
-void logFileProblem(const char *action, const char *path, const FileProblem &problem) {
+void formatFileLogLine(char *out, std::size_t outSize, const char *action, const char *path,
+                       const char *reason) {
+    if (out == nullptr || outSize == 0) return;
     // Each byte of the path may become four in the log.
     char shownPath[4 * kMaxPathBytes];
     escapeLogText(path, shownPath, sizeof shownPath);
+    std::snprintf(out, outSize, "Plotwright - Could not %s %s: %s.\n", action, shownPath, reason);
+}
+
+void formatFileProblem(char *out, std::size_t outSize, const char *action, const char *path,
+                       const FileProblem &problem) {
     char reason[192];
     describeFileProblem(problem, reason, sizeof reason);
-    char message[sizeof shownPath + sizeof reason + 64];
-    std::snprintf(message, sizeof message, "Plotwright - Could not %s %s: %s.\n", action, shownPath,
-                  reason);
+    formatFileLogLine(out, outSize, action, path, reason);
+}
+
+void logFileProblem(const char *action, const char *path, const FileProblem &problem) {
+    char message[kFileLogLineBytes];
+    formatFileProblem(message, sizeof message, action, path, problem);
     XPLMDebugString(message);
 }

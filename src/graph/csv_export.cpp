@@ -1,63 +1,118 @@
-// Export of one data set to its CSV file. The export runs on the simulator's thread and
-// freezes it while it runs, so rows are formatted without printf into one large chunk that is
-// written whole. The file replaces the previous export only once it is complete: a full disk
-// leaves the last good export in place and says so in the log.
+// Export of one data set to its CSV file. Rows are formatted without printf into one large
+// chunk that is written whole. The file replaces the previous export only once it is complete:
+// a full disk leaves the last good export in place and says so in the log.
 
-#include "core/file_access.h"
+#include "graph/csv_export.h"
+
+#include "XPLMUtilities.h"
 #include "core/plugin_paths.h"
 #include "graph/csv_format.h"
-#include "graph/sample_store.h"
 
 namespace {
 
-// Written to the file whenever less than one row's room is left.
+// Written to the file whenever less than one row's room is left; also how often a writer asked
+// to stop notices it.
 constexpr std::size_t kChunkSize = 16 * 1024;
 static_assert(kChunkSize > 2 * kMaxCsvRowChars, "a chunk must hold at least two rows");
 static_assert(kCsvRowValues == SampleStore::kChannels, "a row holds one value per channel");
 
+bool writeTextFile(const char *path, const std::string &text, FileProblem &problem) {
+    ReplacingFileWriter file(path);
+    if (!file.isOpen()) {
+        problem = file.problem();
+        return false;
+    }
+    file.write(text.data(), text.size());
+    if (file.commit()) return true;
+    problem = file.problem();
+    return false;
+}
+
+bool cancelled(const std::atomic<bool> *cancel) {
+    return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+}
+
 } // namespace
 
-void SampleStore::exportSetCsv(int set) const {
-    if (!validSet(set)) return;
-
+bool prepareCsvExport(const SampleStore &store, int set, CsvExportJob &job) {
     char fileName[] = "Plotwright1.csv";
     fileName[10] = static_cast<char>('1' + set);
-    char path[kMaxPathBytes];
-    if (!buildPluginFilePath(path, sizeof path, fileName)) {
+    job.Set = set;
+    if (!buildPluginFilePath(job.Path, sizeof job.Path, fileName)) {
         FileProblem tooLong;
         setFileProblem(tooLong, FileFailure::PathTooLong, 0);
         logFileProblem("write", fileName, tooLong);
-        return;
+        return false;
     }
+    if (!store.snapshotSet(set, job.Rows)) {
+        char message[kFileLogLineBytes];
+        formatFileLogLine(message, sizeof message, "write", job.Path,
+                          "there was not enough memory to take its rows");
+        XPLMDebugString(message);
+        return false;
+    }
+    return true;
+}
 
-    ReplacingFileWriter file(path);
+CsvExportOutcome writeCsvExport(const CsvExportJob &job, const std::atomic<bool> *cancel,
+                                char *message, std::size_t messageSize) {
+    if (job.Set == kSettingsFileJob) {
+        FileProblem problem;
+        if (writeTextFile(job.Path, job.Text, problem)) return CsvExportOutcome::Written;
+        formatFileProblem(message, messageSize, "write", job.Path, problem);
+        return CsvExportOutcome::Failed;
+    }
+    ReplacingFileWriter file(job.Path);
     if (!file.isOpen()) {
-        logFileProblem("write", path, file.problem());
-        return;
+        formatFileProblem(message, messageSize, "write", job.Path, file.problem());
+        return CsvExportOutcome::Failed;
     }
 
-    const Series(&channels)[kChannels] = series_[set];
-    const std::size_t count = channels[0].size_;
+    const SampleStore::SetSnapshot &rows = job.Rows;
     char chunk[kChunkSize];
     char *end = chunk;
-    float row[kChannels];
-    for (std::size_t first = 0, block = 0; first < count; first += kBlockFloats, ++block) {
-        const std::size_t rows = count - first < kBlockFloats ? count - first : kBlockFloats;
-        const float *columns[kChannels];
-        for (int channel = 0; channel < kChannels; ++channel) {
-            columns[channel] = channels[channel].blocks_[block].get();
-        }
-        for (std::size_t slot = 0; slot < rows; ++slot) {
-            for (int channel = 0; channel < kChannels; ++channel) {
+    float row[kCsvRowValues];
+    for (std::size_t first = 0, block = 0; first < rows.Count;
+         first += SampleStore::kBlockFloats, ++block) {
+        const std::size_t inBlock = rows.Count - first < SampleStore::kBlockFloats
+                                        ? rows.Count - first
+                                        : SampleStore::kBlockFloats;
+        const float *columns[kCsvRowValues];
+        for (int channel = 0; channel < kCsvRowValues; ++channel)
+            columns[channel] = rows.Columns[channel][block];
+        for (std::size_t slot = 0; slot < inBlock; ++slot) {
+            for (int channel = 0; channel < kCsvRowValues; ++channel)
                 row[channel] = columns[channel][slot];
-            }
             end = writeCsvRow(end, row);
             if (static_cast<std::size_t>(chunk + kChunkSize - end) < kMaxCsvRowChars) {
+                if (cancelled(cancel)) {
+                    formatCancelledExport(job, message, messageSize);
+                    return CsvExportOutcome::Cancelled; // the writer removes the partial file
+                }
                 file.write(chunk, static_cast<std::size_t>(end - chunk));
                 end = chunk;
             }
         }
     }
     if (end != chunk) file.write(chunk, static_cast<std::size_t>(end - chunk));
-    if (!file.commit()) logFileProblem("write", path, file.problem());
+    if (!file.commit()) {
+        formatFileProblem(message, messageSize, "write", job.Path, file.problem());
+        return CsvExportOutcome::Failed;
+    }
+    return CsvExportOutcome::Written;
+}
+
+void formatCancelledExport(const CsvExportJob &job, char *message, std::size_t messageSize) {
+    formatFileLogLine(message, messageSize, "write", job.Path,
+                      "the plug-in stopped before the export was complete; the previous file "
+                      "was kept");
+}
+
+void SampleStore::exportSetCsv(int set) const {
+    if (!validSet(set)) return;
+    CsvExportJob job;
+    if (!prepareCsvExport(*this, set, job)) return;
+    char message[kFileLogLineBytes];
+    if (writeCsvExport(job, nullptr, message, sizeof message) != CsvExportOutcome::Written)
+        XPLMDebugString(message);
 }

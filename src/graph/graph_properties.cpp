@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "XPLMGraphics.h"
+#include "graph/export_writer.h"
 #include "graph/graph_view.h"
 #include "graph/graph_widget.h"
 #include "graph/sample_store.h"
@@ -52,7 +53,9 @@ void handleGraphPropertyChanged(const GraphView &view) {
     // this handler, and the nested run must find the request already taken.
     if (graphProperty(widget, graphProp_ExportRequest) != 0) {
         setGraphProperty(widget, graphProp_ExportRequest, 0);
-        gSampleStore.exportSetCsv(set);
+        // The rows as they are now; the file is complete a moment later, written off the
+        // simulator's thread.
+        requestCsvExport(gSampleStore, set);
     }
 
     // Where a clear leaves the position: the first nonzero of Position, PageStep, MaxPosition.
@@ -80,7 +83,7 @@ void handleGraphPropertyChanged(const GraphView &view) {
 
     if (graphProperty(widget, graphProp_ClearRequest) != 0) {
         setGraphProperty(widget, graphProp_ClearRequest, 0);
-        gSampleStore.clearSet(set);
+        clearSetInBackground(gSampleStore, set);
         setGraphProperty(widget, graphProp_Position, remembered);
         setGraphProperty(widget, graphProp_MaxPosition,
                          countAsProperty(gSampleStore.sampleCount(set)));

@@ -18,10 +18,10 @@ SampleStore::Block SampleStore::defaultBlockAllocator() {
 
 // Adds one block to each of the set's eight series, or to none of them. Only the directories'
 // pointer arrays are ever copied, never a sample.
-bool SampleStore::growSet(int set) {
+bool SampleStore::growSet(SetBlocks &set) {
     Block fresh[kChannels];
     try {
-        for (Series &series : series_[set]) {
+        for (Series &series : set.Channels) {
             std::vector<Block> &blocks = series.blocks_;
             if (blocks.size() == blocks.capacity()) {
                 const std::size_t wanted =
@@ -39,16 +39,24 @@ bool SampleStore::growSet(int set) {
     }
     for (int channel = 0; channel < kChannels; ++channel) {
         // Cannot throw: the capacity was reserved above.
-        series_[set][channel].blocks_.push_back(std::move(fresh[channel]));
+        set.Channels[channel].blocks_.push_back(std::move(fresh[channel]));
     }
     return true;
 }
 
 void SampleStore::appendSample(int set, const float *values) {
     if (!validSet(set) || values == nullptr) return;
-    Series(&channels)[kChannels] = series_[set];
+    if (!sets_[set]) {
+        try {
+            sets_[set] = std::make_shared<SetBlocks>();
+        } catch (...) {
+            ++dropped_[set];
+            return;
+        }
+    }
+    Series(&channels)[kChannels] = sets_[set]->Channels;
     const std::size_t count = channels[0].size_;
-    if (count == channels[0].blocks_.size() * kBlockFloats && !growSet(set)) {
+    if (count == channels[0].blocks_.size() * kBlockFloats && !growSet(*sets_[set])) {
         ++dropped_[set];
         return;
     }
@@ -61,22 +69,49 @@ void SampleStore::appendSample(int set, const float *values) {
 }
 
 void SampleStore::clearSet(int set) {
+    SetSnapshot gone;
+    takeSet(set, gone);
+}
+
+void SampleStore::takeSet(int set, SetSnapshot &out) {
+    out = SetSnapshot{};
     if (!validSet(set)) return;
-    for (Series &series : series_[set]) {
-        // Swap with an empty directory so that its memory is returned as well.
-        std::vector<Block>().swap(series.blocks_);
-        series.size_ = 0;
-    }
+    // The blocks and their directories go whole; the set starts again from nothing.
+    out.Count = sampleCount(set);
+    out.Owner = std::move(sets_[set]);
+    sets_[set].reset();
     dropped_[set] = 0;
 }
 
+bool SampleStore::snapshotSet(int set, SetSnapshot &out) const {
+    out = SetSnapshot{};
+    if (!validSet(set) || !sets_[set]) return true;
+    const Series(&channels)[kChannels] = sets_[set]->Channels;
+    const std::size_t count = channels[0].size_;
+    const std::size_t blocks = (count + kBlockFloats - 1) >> kBlockShift;
+    try {
+        if (beforeSnapshotAllocation) beforeSnapshotAllocation(blocks * kChannels);
+        for (int channel = 0; channel < kChannels; ++channel) {
+            out.Columns[channel].resize(blocks);
+            for (std::size_t block = 0; block < blocks; ++block)
+                out.Columns[channel][block] = channels[channel].blocks_[block].get();
+        }
+    } catch (...) {
+        out = SetSnapshot{};
+        return false;
+    }
+    out.Owner = sets_[set];
+    out.Count = count;
+    return true;
+}
+
 std::size_t SampleStore::sampleCount(int set) const {
-    return validSet(set) ? series_[set][0].size_ : 0;
+    return validSet(set) && sets_[set] ? sets_[set]->Channels[0].size_ : 0;
 }
 
 const SampleStore::Series &SampleStore::series(int set, int channel) const {
-    if (!validSet(set) || channel < 0 || channel >= kChannels) return empty_;
-    return series_[set][channel];
+    if (!validSet(set) || !sets_[set] || channel < 0 || channel >= kChannels) return empty_;
+    return sets_[set]->Channels[channel];
 }
 
 std::size_t SampleStore::droppedSampleCount(int set) const {
@@ -84,9 +119,9 @@ std::size_t SampleStore::droppedSampleCount(int set) const {
 }
 
 std::size_t SampleStore::bytesHeld(int set) const {
-    if (!validSet(set)) return 0;
+    if (!validSet(set) || !sets_[set]) return 0;
     std::size_t bytes = 0;
-    for (const Series &series : series_[set]) {
+    for (const Series &series : sets_[set]->Channels) {
         bytes += series.blocks_.size() * kBlockFloats * sizeof(float);
         bytes += series.blocks_.capacity() * sizeof(Block);
     }

@@ -8,6 +8,7 @@
 #include "XPWidgets.h"
 #include "core/app_state.h"
 #include "core/number_text.h"
+#include "graph/export_writer.h"
 #include "graph/graph_widget.h"
 #include "graph/position_math.h"
 #include "sampling/channel_statistics.h"
@@ -72,6 +73,9 @@ void moveForRewind(AppState &state, XPWidgetID graph) {
 } // namespace
 
 float AppState::onFlightLoop(float elapsedSinceLastCall, float, int, void *) {
+    // What the export writer had to say reaches the log from this thread only.
+    gCsvExportWriter.deliverMessages();
+
     XPWidgetID graph = GraphWidget;
 
     // Before the graph window exists there is no widget to ask; the set is then the first.

@@ -3,18 +3,43 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "XPLMDataAccess.h"
+#include "XPLMUtilities.h"
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
 #include "config/config_writer.h"
 #include "core/app_state.h"
 #include "core/host_callbacks.h"
 #include "core/number_text.h"
+#include "graph/export_writer.h"
 #include "windows/child_widgets.h"
 #include "windows/widget_text.h"
 
 namespace {
+// The settings are formatted here, as they stand at the click, and written by the export
+// writer: replacing a file can wait on the disk for a long time (hundreds of milliseconds were
+// measured while an export was being flushed), which the simulator's thread must not.
+void requestConfigFileWrite(const AppState &state) {
+    std::unique_ptr<CsvExportJob> job(new (std::nothrow) CsvExportJob);
+    if (!job) {
+        XPLMDebugString("Plotwright - Could not write PlotwrightNew.ini: there was not enough "
+                        "memory.\n");
+        return;
+    }
+    job->Set = kSettingsFileJob;
+    if (!buildNewSettingsPath(job->Path, sizeof job->Path)) return;
+    if (!formatConfigFile(state, job->Text)) {
+        FileProblem problem;
+        setFileProblem(problem, FileFailure::WriteFailed, 0);
+        logFileProblem("write", job->Path, problem);
+        return;
+    }
+    gCsvExportWriter.submit(std::move(job));
+}
+
 const char kSetupTitle[] = "DataRef Setup - Plotwright";
 const char *const kColourNames[kChannelCount] = {"Red",  "Green",  "Blue",    "White",
                                                  "Cyan", "Yellow", "Magenta", "Gray"};
@@ -204,7 +229,7 @@ int AppState::onSetupWindowMessage(XPWidgetMessage message, XPWidgetID, intptr_t
         return 1;
     }
     if (pressed == SetupCreateIniButton) {
-        writeConfigFile(*this);
+        requestConfigFileWrite(*this);
         return 1;
     }
     return 0;

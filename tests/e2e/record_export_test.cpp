@@ -78,6 +78,7 @@ TEST_F(HostTest, RecordedSignalIsExportedAndDrawn) {
     ASSERT_TRUE(xphost::clickWidget(button(window, " Next Set")));
     ASSERT_TRUE(xphost::clickWidget(button(window, " Export")));
     ASSERT_TRUE(xphost::clickWidget(button(window, " Previous Set")));
+    plotwright_test::waitForExports(module);
     const auto rows = parseCsv(plotwright_test::readFile(pluginDir_ + "Plotwright1.csv"));
     const auto frames = parseCsv(plotwright_test::readFile(pluginDir_ + "Plotwright2.csv"));
     ASSERT_GE(rows.size(), 299u);

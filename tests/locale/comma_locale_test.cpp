@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "graph/export_writer.h"
 #include "graph/sample_store.h"
 #include "plugin_entry.h"
 #include "support/host_fixture.h"
@@ -99,6 +100,7 @@ protected:
             state.onFlightLoop(0.01f, 0.01f, 0, nullptr);
         clickButton(state.GraphWindowWidget, " Stop");
         clickButton(state.GraphWindowWidget, " Export");
+        gCsvExportWriter.waitUntilIdle();
 
         // A factor typed as a user types it, with the point.
         EXPECT_TRUE(xphost::chooseMenuItem({"Plotwrite", "DataRef Setup"}, &error)) << error;
@@ -107,6 +109,7 @@ protected:
         xphost::typeText("0.125");
         clickButton(state.SetupWindowWidget, " Apply Changes");
         clickButton(state.SetupWindowWidget, " Create INI File");
+        gCsvExportWriter.waitUntilIdle();
         EXPECT_TRUE(xphost::chooseMenuItem({"Plotwrite", "DataRef Scaling"}, &error)) << error;
 
         out.Csv = readFile(folder + "Plotwright1.csv");

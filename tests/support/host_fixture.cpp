@@ -119,4 +119,10 @@ void HostTest::TearDown() {
     xphost::clearHostErrors();
 }
 
+void waitForExports(xphost::PluginModule &module) {
+    if (!module.enabled()) return;
+    module.disable();
+    module.enable();
+}
+
 } // namespace plotwright_test

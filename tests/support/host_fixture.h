@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "xphost/plugin_loader.h"
+
 namespace plotwright_test {
 
 // The module the end-to-end tests load: the one this build made, or the one named by
@@ -33,6 +35,11 @@ std::string textFileBytes(const std::string &text);
 // resetHost, then native paths on, as XPluginStart leaves them first thing: the plug-in's parts
 // are tested as they run, after the start.
 void resetStartedHost(const std::string &root);
+
+// Exports are written on the plug-in's own thread. A disabled plug-in runs no code, so it
+// finishes its exports when it is disabled: a disable and enable waits for every export asked
+// for so far, through the module's entry points alone and without a clock.
+void waitForExports(xphost::PluginModule &module);
 
 class HostTest : public ::testing::Test {
 protected:

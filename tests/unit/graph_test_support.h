@@ -13,6 +13,7 @@
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
 #include "core/app_state.h"
+#include "graph/export_writer.h"
 #include "graph/graph_widget.h"
 #include "graph/sample_store.h"
 #include "plugin_entry.h"
@@ -50,6 +51,7 @@ protected:
     }
     void TearDown() override {
         if (window_ != nullptr) XPDestroyWidget(window_, 1);
+        gCsvExportWriter.finish(kExportStopGrace);
         clearStore();
         HostTest::TearDown();
     }

@@ -128,6 +128,7 @@ TEST_F(GraphWidgetTest, ExportWritesTheCurrentSetOnceAndKeepsItsSamples) {
     XPSetWidgetProperty(graph_, graphProp_CurrentSet, 1);
     XPSetWidgetProperty(graph_, graphProp_ExportRequest, 1);
     EXPECT_EQ(prop(graph_, graphProp_ExportRequest), 0);
+    gCsvExportWriter.waitUntilIdle();
     EXPECT_EQ(plotwright_test::readFile(pluginDir_ + "Plotwright2.csv"),
               plotwright_test::textFileBytes("1.500000, -2.000000, 0.000000, 0.250000, "
                                              "100.000000, -0.125000, 3.000000, 250.000000\n"));
@@ -142,6 +143,7 @@ TEST_F(GraphWidgetTest, ExportWritesTheCurrentSetOnceAndKeepsItsSamples) {
     // An empty set exports as an empty file.
     XPSetWidgetProperty(graph_, graphProp_CurrentSet, 2);
     XPSetWidgetProperty(graph_, graphProp_ExportRequest, 1);
+    gCsvExportWriter.waitUntilIdle();
     ASSERT_TRUE(plotwright_test::fileExists(pluginDir_ + "Plotwright3.csv"));
     EXPECT_EQ(plotwright_test::readFile(pluginDir_ + "Plotwright3.csv"), "");
 }

@@ -155,6 +155,7 @@ TEST_F(GraphWindowTest, ClearAndExportActOnTheCurrentSetOnly) {
     press(state_->GraphNextSetButton);
     ASSERT_EQ(state_->CurrentSet, 1);
     press(button(kExport));
+    gCsvExportWriter.waitUntilIdle();
     EXPECT_TRUE(plotwright_test::fileExists(pluginDir_ + "Plotwright2.csv"));
     EXPECT_FALSE(plotwright_test::fileExists(pluginDir_ + "Plotwright1.csv"));
     press(button(kClear));

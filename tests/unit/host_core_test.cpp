@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -388,6 +389,23 @@ TEST_F(HostTest, TenSimulatedSecondsRunInstantly) {
     xphost::advanceSeconds(10.0);
     EXPECT_EQ(probe.calls, 1000);
     EXPECT_NEAR(xphost::simTime(), 10.0, 1e-9);
+}
+
+// The simulator's API belongs to its main thread: a plug-in's own thread that logs or reads a
+// dataref is caught, whichever function it calls.
+TEST_F(HostTest, AnApiCallFromAnotherThreadIsAnError) {
+    xphost::defineDataRef("test/x", DataRefKind::Float);
+    std::thread other([] {
+        XPLMDebugString("from another thread\n");
+        XPLMFindDataRef("test/x");
+    });
+    other.join();
+    ASSERT_EQ(xphost::hostErrors().size(), 2u);
+    EXPECT_EQ(xphost::hostErrors()[0], "XPLMDebugString called off the simulator's main thread");
+    EXPECT_EQ(xphost::hostErrors()[1], "XPLMFindDataRef called off the simulator's main thread");
+    xphost::clearHostErrors();
+    XPLMDebugString("from the main thread\n");
+    EXPECT_TRUE(xphost::hostErrors().empty());
 }
 
 TEST(HostReset, RefusesRelativeAndOverlongRoots) {

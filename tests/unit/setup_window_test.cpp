@@ -11,6 +11,7 @@
 
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
+#include "graph/export_writer.h"
 #include "support/host_fixture.h"
 #include "window_test_helpers.h"
 #include "windows/widget_text.h"
@@ -300,6 +301,7 @@ TEST_F(SetupWindowTest, CreateIniFileWritesWhatTheStateHoldsNotTheEdits) {
     retype(s.SetupIndexField[0], "4");
     retype(s.SetupScalingField[0], "9");
     ASSERT_TRUE(xphost::clickWidget(s.SetupCreateIniButton));
+    gCsvExportWriter.waitUntilIdle();
     const std::string written = plotwright_test::readFile(pluginDir_ + "PlotwrightNew.ini");
     EXPECT_NE(written.find(plotwright_test::textFileBytes(
                   "[DATASET1]\nName1 = sim/test/alpha\nScaling1 = 2.000000\nIndex1 = 0\n")),

@@ -26,7 +26,8 @@ struct RunOptions {
     std::FILE *Progress = stdout;
     // Called after each command that worked and left no host error, with the command's position
     // in the scenario: a check from outside (the UI fuzzer's model). A false result fails the run
-    // at that command with the reason given in *error.
+    // at that command with the reason given in *error. Every export asked for so far is
+    // complete when it is called (the runner disables and enables the plug-in first).
     std::function<bool(std::size_t command, std::string *error)> AfterCommand;
 };
 

@@ -5,8 +5,9 @@
 //
 // Choices where the simulator's behaviour is not documented are written down next to the
 // function concerned. The host is strict: misuse by a plug-in (an unknown handle, GL errors in a
-// draw, a system-path buffer contract it cannot keep) is recorded as a host error, which tests
-// check with hostErrors().
+// draw, a system-path buffer contract it cannot keep, any API call from a thread other than the
+// simulator's main thread, which is the thread that last called resetHost) is recorded as a host
+// error, which tests check with hostErrors().
 
 #include <string>
 #include <vector>

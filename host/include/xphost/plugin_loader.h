@@ -40,6 +40,7 @@ public:
     void receiveMessage(XPLMPluginID from, int message, void *param);
 
     bool started() const { return started_; }
+    bool enabled() const { return enabled_; }
     const std::string &name() const { return name_; }
     const std::string &signature() const { return signature_; }
     const std::string &description() const { return description_; }

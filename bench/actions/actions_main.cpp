@@ -1,0 +1,295 @@
+// plotwright-actions: what each user action costs the simulator's thread after 1 minute, 1 hour
+// and 10 hours of recording, with the real module in the headless host. For every action the
+// median and worst time of its call (the click or menu choice, everything the plug-in does
+// inside it) over several runs, as the thread's own CPU time (what the work costs, whatever
+// else the machine runs) and as wall time; for Export also the wall time until its file is
+// complete and the ticks while it was being written.
+//
+//   plotwright-actions [--module FILE] [--out DIR] [--runs N] [--minutes M,M,...]
+//
+// The module is any build of lin.xpl, so that one program measures two versions alike.
+#include <sys/stat.h>
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "soak_signal.h"
+#include "ui_input.h"
+#include "ui_lookup.h"
+#include "xphost/datarefs.h"
+#include "xphost/flight_loop.h"
+#include "xphost/host.h"
+#include "xphost/menus.h"
+#include "xphost/plugin_loader.h"
+#include "xphost/widgets.h"
+
+namespace {
+namespace fs = std::filesystem;
+using namespace plotwright_soak;
+using Clock = std::chrono::steady_clock;
+
+constexpr long long kTicksPerMinute = 6000;
+constexpr long long kMaxTicksPerExport = 3600000;
+
+double msSince(Clock::time_point begin) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+}
+
+// CPU time of the calling thread, in milliseconds.
+double threadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+struct Figure {
+    double Median = 0, Worst = 0;
+};
+
+Figure summarise(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return {values[values.size() / 2], values.back()};
+}
+
+struct Options {
+    std::string Module = PLOTWRIGHT_ACTIONS_MODULE;
+    std::string Out = "actions-output";
+    int Runs = 5;
+    std::vector<long long> Minutes = {1, 60, 600};
+};
+
+bool parseOptions(int argc, char **argv, Options *options) {
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string word = argv[i], value = argv[i + 1];
+        if (word == "--module") {
+            options->Module = value;
+        } else if (word == "--out") {
+            options->Out = value;
+        } else if (word == "--runs") {
+            options->Runs = std::atoi(value.c_str());
+            if (options->Runs < 1) return false;
+        } else if (word == "--minutes") {
+            options->Minutes.clear();
+            std::istringstream list(value);
+            std::string item;
+            while (std::getline(list, item, ','))
+                if (std::atoll(item.c_str()) > 0)
+                    options->Minutes.push_back(std::atoll(item.c_str()));
+            if (options->Minutes.empty()) return false;
+        } else {
+            return false;
+        }
+    }
+    return argc % 2 == 1;
+}
+
+std::pair<dev_t, ino_t> fileIdentity(const std::string &path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) return {0, 0};
+    return {status.st_dev, status.st_ino};
+}
+
+class Measure {
+public:
+    Measure(const Options &options, long long minutes) : options_(options), minutes_(minutes) {}
+
+    bool run() {
+        if (!prepare()) return false;
+        press(graph_, "Record");
+        for (long long done = 0; done < minutes_ * kTicksPerMinute && ok_;
+             done += kTicksPerMinute) {
+            xphost::runFrames(static_cast<int>(kTicksPerMinute));
+            hostOk("recording");
+        }
+        press(graph_, "Stop");
+        for (int run = 0; run < options_.Runs && ok_; ++run) {
+            for (int set = 0; set < kSets && ok_; ++set) {
+                goToSet(set);
+                exportSet(set);
+            }
+            timed("Next Set", [&] { press(graph_, "Next Set"); });
+            timed("Previous Set", [&] { press(graph_, "Previous Set"); });
+            timed("Record", [&] { press(graph_, "Record"); });
+            timed("Stop", [&] { press(graph_, "Stop"); });
+            front(setup_);
+            timed("Create INI File", [&] { press(setup_, "Create INI File"); });
+            windowOpenClose("Graph Window", graph_);
+            windowOpenClose("DataRef Setup", setup_);
+            windowOpenClose("DataRef Scaling", scaling_);
+        }
+        // Clear last: each run empties one set.
+        for (int set = 0; set < kSets && ok_; ++set) {
+            goToSet(set);
+            timed("Clear", [&] { press(graph_, "Clear"); });
+        }
+        module_.unload();
+        hostOk("the stop");
+        return ok_;
+    }
+
+    void print() const {
+        std::printf("\n== %lld min of recording (%lld rows per set) ==\n", minutes_,
+                    minutes_ * kTicksPerMinute);
+        std::printf("%-36s %21s %21s %6s\n", "", "thread CPU ms", "wall ms", "");
+        std::printf("%-36s %10s %10s %10s %10s %6s\n", "action (simulator's thread)", "median",
+                    "worst", "median", "worst", "runs");
+        for (const auto &[name, wall] : times_) {
+            const Figure w = summarise(wall);
+            const auto cpu = cpuTimes_.find(name);
+            if (cpu != cpuTimes_.end()) {
+                const Figure c = summarise(cpu->second);
+                std::printf("%-36s %10.3f %10.3f %10.3f %10.3f %6zu\n", name.c_str(), c.Median,
+                            c.Worst, w.Median, w.Worst, wall.size());
+            } else {
+                std::printf("%-36s %10s %10s %10.3f %10.3f %6zu\n", name.c_str(), "", "", w.Median,
+                            w.Worst, wall.size());
+            }
+        }
+    }
+
+private:
+    bool prepare() {
+        const std::string root = fs::absolute(options_.Out).string() + "/install";
+        std::error_code ec;
+        fs::remove_all(root, ec);
+        fs::create_directories(root, ec);
+        xphost::resetHost(root);
+        if (std::FILE *ini = std::fopen((xphost::pluginFolder() + "Plotwright.ini").c_str(), "w")) {
+            const std::string text = soakSettings();
+            std::fwrite(text.data(), 1, text.size(), ini);
+            std::fclose(ini);
+        }
+        xphost::defineDataRef(kCounterDataRef, xphost::DataRefKind::Float);
+        xphost::defineDataRef(kValuesDataRef, xphost::DataRefKind::FloatArray, kValueElements);
+        xphost::setFrameHook([](double simTime) {
+            const long long tick = std::llround(simTime * 100.0);
+            xphost::setDataRefValue(kCounterDataRef, static_cast<double>(tick));
+            for (int element = 0; element < kValueElements; ++element)
+                xphost::setDataRefElement(kValuesDataRef, static_cast<std::size_t>(element),
+                                          static_cast<double>(elementValue(element, tick)));
+        });
+        std::string error;
+        if (!module_.load(options_.Module, &error) || module_.start() != 1)
+            return fail("cannot start " + options_.Module + ": " + error);
+        // The first choice of each item builds its window (before the recording).
+        for (const char *item : {"DataRef Setup", "DataRef Scaling", "Graph Window"})
+            timed(std::string("build ") + item, [&] {
+                if (!xphost::chooseMenuItem({"Plotwrite", item}, &error)) fail(error);
+            });
+        if (!ok_) return false;
+        graph_ = plotwright_host::findVisibleWindow("Plotwright", &error);
+        setup_ = plotwright_host::findVisibleWindow("DataRef Setup", &error);
+        scaling_ = plotwright_host::findVisibleWindow("DataRef Scaling", &error);
+        if (graph_ == nullptr || setup_ == nullptr || scaling_ == nullptr) return fail(error);
+        return hostOk("opening the windows");
+    }
+
+    template <typename Action> void timed(const std::string &name, Action action) {
+        const double cpu = threadCpuMs();
+        const Clock::time_point start = Clock::now();
+        action();
+        times_[name].push_back(msSince(start));
+        cpuTimes_[name].push_back(threadCpuMs() - cpu);
+    }
+
+    // Not timed: brings the window forward so that a click is one click.
+    void front(XPWidgetID window) {
+        std::string error;
+        if (!plotwright_host::bringToFront(window, &error)) fail(error);
+    }
+
+    void press(XPWidgetID window, const std::string &label) {
+        std::string error;
+        XPWidgetID button = plotwright_host::findButton(window, label, 1, &error);
+        if (button == nullptr || !plotwright_host::clickOn(button, &error)) fail(error);
+        hostOk("pressing " + label);
+    }
+
+    void goToSet(int set) {
+        front(graph_);
+        while (ok_ && set_ != set) {
+            const bool next = set > set_;
+            press(graph_, next ? "Next Set" : "Previous Set");
+            set_ += next ? 1 : -1;
+        }
+    }
+
+    void exportSet(int set) {
+        const std::string path =
+            xphost::pluginFolder() + "Plotwright" + std::to_string(set + 1) + ".csv";
+        const auto before = fileIdentity(path);
+        const Clock::time_point start = Clock::now();
+        timed("Export", [&] { press(graph_, "Export"); });
+        long long ticks = 0;
+        while (ok_ && fileIdentity(path) == before && ticks < kMaxTicksPerExport) {
+            timed("tick while an export is written", [] { xphost::runFrames(1); });
+            ++ticks;
+        }
+        if (fileIdentity(path) == before) fail(path + " never became complete");
+        times_["Export: until the file is complete"].push_back(msSince(start));
+        hostOk("an export");
+    }
+
+    void windowOpenClose(const char *item, XPWidgetID window) {
+        timed(std::string("close ") + item, [&] {
+            if (!xphost::clickCloseBox(window)) fail(std::string("no close box on ") + item);
+        });
+        timed(std::string("open ") + item, [&] {
+            std::string error;
+            if (!xphost::chooseMenuItem({"Plotwrite", item}, &error)) fail(error);
+        });
+        hostOk(item);
+    }
+
+    bool hostOk(const std::string &during) {
+        for (const std::string &error : xphost::hostErrors())
+            fail("host error during " + during + ": " + error);
+        xphost::clearHostErrors();
+        return ok_;
+    }
+
+    bool fail(const std::string &why) {
+        std::fprintf(stderr, "actions: %s\n", why.c_str());
+        ok_ = false;
+        return false;
+    }
+
+    const Options &options_;
+    const long long minutes_;
+    xphost::PluginModule module_;
+    XPWidgetID graph_ = nullptr, setup_ = nullptr, scaling_ = nullptr;
+    int set_ = 0;
+    bool ok_ = true;
+    std::map<std::string, std::vector<double>> times_, cpuTimes_;
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+    Options options;
+    if (!parseOptions(argc, argv, &options)) {
+        std::fprintf(stderr, "usage: plotwright-actions [--module FILE] [--out DIR] [--runs N] "
+                             "[--minutes M,M,...]\n");
+        return 2;
+    }
+    std::printf("module %s, %d runs per action\n", options.Module.c_str(), options.Runs);
+    bool ok = true;
+    for (long long minutes : options.Minutes) {
+        Measure measure(options, minutes);
+        ok = measure.run() && ok;
+        measure.print();
+        std::fflush(stdout);
+    }
+    xphost::setFrameHook(nullptr);
+    return ok ? 0 : 1;
+}

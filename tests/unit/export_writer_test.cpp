@@ -1,0 +1,277 @@
+// Exports written off the simulator's thread: the file holds the rows of the click whatever
+// happens to the store meanwhile, a set never has two exports waiting, a stop gives up quickly
+// and leaves no thread, and nothing reaches the simulator from the writer's thread (the host
+// reports any API call from another thread as an error).
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <string>
+#include <thread>
+
+#include "core/app_state.h"
+#include "graph/export_writer.h"
+#include "graph/sample_store.h"
+#include "plugin_entry.h"
+#include "support/host_fixture.h"
+#include "xphost/host.h"
+#include "xphost/menus.h"
+#include "xphost/widgets.h"
+
+namespace {
+using plotwright_test::fileExists;
+using plotwright_test::readFile;
+using plotwright_test::textFileBytes;
+
+// Holds the writer before an export until the test lets it go.
+class Gate {
+public:
+    void pass() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ++arrived_;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return open_; });
+    }
+    void waitForArrivals(int count) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return arrived_ >= count; });
+    }
+    void open() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+    int arrived() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return arrived_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int arrived_ = 0;
+    bool open_ = false;
+};
+
+// Row i of a set holds i + offset in every channel: easy to tell rows and recordings apart.
+void appendRows(SampleStore &store, int set, std::size_t count, int offset = 0) {
+    const std::size_t first = store.sampleCount(set);
+    for (std::size_t i = first; i < first + count; ++i) {
+        float values[8];
+        for (float &value : values)
+            value = static_cast<float>(i) + static_cast<float>(offset);
+        store.appendSample(set, values);
+    }
+}
+
+std::string expectedRows(std::size_t count, int offset = 0) {
+    std::string text;
+    char field[64];
+    for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(field, sizeof field, "%f",
+                      static_cast<double>(static_cast<float>(i) + static_cast<float>(offset)));
+        for (int k = 0; k < 8; ++k)
+            text += std::string(field) + (k < 7 ? ", " : "\n");
+    }
+    return textFileBytes(text);
+}
+
+class ExportWriterTest : public plotwright_test::HostTest {
+protected:
+    void TearDown() override {
+        gCsvExportWriter.finish(kExportStopGrace);
+        gCsvExportWriter.beforeEachExport = nullptr;
+        HostTest::TearDown();
+    }
+    std::string exportPath(int set) const {
+        return pluginDir_ + "Plotwright" + std::to_string(set + 1) + ".csv";
+    }
+    void holdWriter() {
+        gCsvExportWriter.beforeEachExport = [this] { gate_.pass(); };
+    }
+
+    SampleStore store_;
+    Gate gate_;
+};
+
+TEST_F(ExportWriterTest, TheFileHoldsTheRowsOfTheClickWhateverTheStoreDoesMeanwhile) {
+    // Two full blocks and part of a third, which keeps being appended to after the click.
+    const std::size_t atClick = 2 * SampleStore::kBlockFloats + 5;
+    appendRows(store_, 0, atClick);
+    holdWriter();
+    requestCsvExport(store_, 0);
+    gate_.waitForArrivals(1);
+
+    appendRows(store_, 0, 10);
+    store_.clearSet(0); // frees nothing the writer still reads
+    appendRows(store_, 0, 3, 1000);
+    gate_.open();
+    gCsvExportWriter.waitUntilIdle();
+
+    EXPECT_EQ(readFile(exportPath(0)), expectedRows(atClick));
+    EXPECT_FALSE(fileExists(exportPath(0) + kPartialFileSuffix));
+    EXPECT_EQ(store_.sampleCount(0), 3u);
+    EXPECT_EQ(xphost::logText(), "");
+}
+
+TEST_F(ExportWriterTest, ASetHasAtMostOneExportWaitingAndThreeSetsExportTogether) {
+    appendRows(store_, 0, 1);
+    holdWriter();
+    requestCsvExport(store_, 0);
+    gate_.waitForArrivals(1);
+
+    // While set 1's first export runs, two more of it are asked for: the newer replaces the
+    // waiting one. Sets 2 and 3 wait beside it.
+    appendRows(store_, 0, 1);
+    requestCsvExport(store_, 0);
+    appendRows(store_, 0, 1);
+    requestCsvExport(store_, 0);
+    appendRows(store_, 1, 4, 10);
+    requestCsvExport(store_, 1);
+    appendRows(store_, 2, 2, 20);
+    requestCsvExport(store_, 2);
+    gate_.open();
+    gCsvExportWriter.waitUntilIdle();
+
+    EXPECT_EQ(gate_.arrived(), 4);
+    EXPECT_EQ(readFile(exportPath(0)), expectedRows(3));
+    EXPECT_EQ(readFile(exportPath(1)), expectedRows(4, 10));
+    EXPECT_EQ(readFile(exportPath(2)), expectedRows(2, 20));
+    EXPECT_EQ(xphost::logText(), "");
+}
+
+TEST_F(ExportWriterTest, AStopPastItsGraceGivesUpKeepsTheOldFilesAndLeavesNoThread) {
+    plotwright_test::writeFile(exportPath(0), "the earlier export\n");
+    // Many chunks: the writer notices the stop at the first.
+    appendRows(store_, 0, 3 * SampleStore::kBlockFloats);
+    appendRows(store_, 1, 5);
+    gCsvExportWriter.beforeEachExport = [this] {
+        gate_.pass();
+        while (!gCsvExportWriter.cancelRequested())
+            std::this_thread::yield();
+    };
+    gate_.open();
+    requestCsvExport(store_, 0);
+    requestCsvExport(store_, 1);
+    gate_.waitForArrivals(1);
+
+    gCsvExportWriter.finish(std::chrono::milliseconds(0));
+
+    EXPECT_FALSE(gCsvExportWriter.running());
+    EXPECT_EQ(readFile(exportPath(0)), "the earlier export\n");
+    EXPECT_FALSE(fileExists(exportPath(0) + kPartialFileSuffix));
+    EXPECT_FALSE(fileExists(exportPath(1)));
+    const std::string reason =
+        ": the plug-in stopped before the export was complete; the previous file was kept.\n";
+    EXPECT_EQ(xphost::logText(), "Plotwright - Could not write " + exportPath(0) + reason +
+                                     "Plotwright - Could not write " + exportPath(1) + reason);
+
+    // The next export starts a new thread.
+    gCsvExportWriter.beforeEachExport = nullptr;
+    requestCsvExport(store_, 1);
+    gCsvExportWriter.waitUntilIdle();
+    EXPECT_EQ(readFile(exportPath(1)), expectedRows(5));
+}
+
+TEST_F(ExportWriterTest, AFailureIsLoggedFromTheSimulatorsThreadOnly) {
+    std::filesystem::remove_all(plotwright_test::fsPath(pluginDir_));
+    plotwright_test::writeFile(root_ + "Resources/plugins/Plotwright", "not a folder");
+    appendRows(store_, 2, 1);
+    requestCsvExport(store_, 2);
+    gCsvExportWriter.waitUntilIdle();
+    // The writer's thread keeps its line; the host would report a call from it.
+    EXPECT_EQ(xphost::logText(), "");
+    gCsvExportWriter.deliverMessages();
+    EXPECT_EQ(xphost::logText().rfind("Plotwright - Could not write " + exportPath(2) + ": ", 0),
+              0u)
+        << xphost::logText();
+}
+
+TEST_F(ExportWriterTest, NoMemoryForTheSnapshotRefusesTheExportAndChangesNothing) {
+    appendRows(store_, 0, SampleStore::kBlockFloats + 1);
+    store_.beforeSnapshotAllocation = [](std::size_t) { throw std::bad_alloc(); };
+    requestCsvExport(store_, 0);
+    EXPECT_FALSE(gCsvExportWriter.running());
+    EXPECT_FALSE(fileExists(exportPath(0)));
+    EXPECT_EQ(store_.sampleCount(0), SampleStore::kBlockFloats + 1);
+    EXPECT_EQ(xphost::logText(), "Plotwright - Could not write " + exportPath(0) +
+                                     ": there was not enough memory to take its rows.\n");
+
+    // Memory is back: the same rows export whole.
+    store_.beforeSnapshotAllocation = nullptr;
+    requestCsvExport(store_, 0);
+    gCsvExportWriter.waitUntilIdle();
+    EXPECT_EQ(readFile(exportPath(0)), expectedRows(SampleStore::kBlockFloats + 1));
+}
+
+// Freeing ten hours of blocks takes tens of milliseconds: Clear empties the set at once and the
+// writer's thread gives the memory back.
+std::mutex gFreedMutex;
+std::thread::id gTestThread;
+int gFreedHere = 0, gFreedElsewhere = 0;
+
+void countingFree(float *block) {
+    {
+        std::lock_guard<std::mutex> lock(gFreedMutex);
+        ++(std::this_thread::get_id() == gTestThread ? gFreedHere : gFreedElsewhere);
+    }
+    delete[] block;
+}
+
+TEST_F(ExportWriterTest, ClearFreesTheBlocksOffTheSimulatorsThread) {
+    gTestThread = std::this_thread::get_id();
+    gFreedHere = gFreedElsewhere = 0;
+    store_.allocateBlock = [] {
+        SampleStore::Block block = SampleStore::defaultBlockAllocator();
+        block.get_deleter().Free = &countingFree;
+        return block;
+    };
+    appendRows(store_, 1, 2 * SampleStore::kBlockFloats + 1);
+    clearSetInBackground(store_, 1);
+    EXPECT_EQ(store_.sampleCount(1), 0u);
+    EXPECT_EQ(store_.bytesHeld(1), 0u);
+    gCsvExportWriter.waitUntilIdle();
+    std::lock_guard<std::mutex> lock(gFreedMutex);
+    EXPECT_EQ(gFreedHere, 0);
+    EXPECT_EQ(gFreedElsewhere, 3 * SampleStore::kChannels);
+}
+
+// The plug-in's own road: Export in the graph window, then disable and stop while the writer
+// may still run. Each joins it, and the file is complete.
+TEST_F(ExportWriterTest, DisableAndStopWaitForTheExportAndLeaveNoThread) {
+    char name[256], signature[256], description[256];
+    ASSERT_EQ(XPluginStart(name, signature, description), 1);
+    std::string error;
+    ASSERT_TRUE(xphost::chooseMenuItem({"Plotwrite", "Graph Window"}, &error)) << error;
+    AppState &state = *gAppState;
+    auto click = [&](const char *label) {
+        ASSERT_TRUE(
+            xphost::clickWidget(xphost::findDescendants(state.GraphWindowWidget, label).at(0)));
+    };
+    for (int set = 0; set < SampleStore::kSets; ++set)
+        gSampleStore.clearSet(set);
+    click(" Record");
+    for (int tick = 0; tick < 5000; ++tick)
+        state.onFlightLoop(0.01f, 0.01f, 0, nullptr);
+    click(" Export");
+    XPluginDisable();
+    EXPECT_FALSE(gCsvExportWriter.running());
+    const std::string first = readFile(exportPath(0));
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 5000);
+
+    for (int tick = 0; tick < 100; ++tick)
+        state.onFlightLoop(0.01f, 0.01f, 0, nullptr);
+    click(" Export");
+    XPluginStop();
+    EXPECT_FALSE(gCsvExportWriter.running());
+    const std::string second = readFile(exportPath(0));
+    EXPECT_EQ(std::count(second.begin(), second.end(), '\n'), 5100);
+    for (int set = 0; set < SampleStore::kSets; ++set)
+        gSampleStore.clearSet(set);
+}
+
+} // namespace
