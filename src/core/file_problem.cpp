@@ -6,11 +6,34 @@
 #include "core/file_access.h"
 #include "core/log_text.h"
 
+namespace {
+
+// The export writer's thread and the simulator's may describe a failure at the same moment, and
+// strerror may hand both one static buffer; strerror_r and strerror_s fill the caller's own.
+// glibc's strerror_r answers with the text, the POSIX one with a status: both are taken.
+[[maybe_unused]] const char *systemText(int status, const char *buffer) {
+    return status == 0 ? buffer : "";
+}
+[[maybe_unused]] const char *systemText(const char *text, const char *) {
+    return text != nullptr ? text : "";
+}
+
+void copySystemWords(int errorNumber, char *out, std::size_t outSize) {
+#if defined(_WIN32)
+    if (strerror_s(out, outSize, errorNumber) != 0) out[0] = '\0';
+#else
+    char buffer[128] = {};
+    std::snprintf(out, outSize, "%s",
+                  systemText(strerror_r(errorNumber, buffer, sizeof buffer), buffer));
+#endif
+}
+
+} // namespace
+
 void setFileProblem(FileProblem &problem, FileFailure failure, int errorNumber) {
     problem.Failure = failure;
     problem.Detail[0] = '\0';
-    if (errorNumber != 0)
-        std::snprintf(problem.Detail, sizeof problem.Detail, "%s", std::strerror(errorNumber));
+    if (errorNumber != 0) copySystemWords(errorNumber, problem.Detail, sizeof problem.Detail);
 }
 
 const char *describeFileProblem(const FileProblem &problem, char *out, std::size_t outSize) {
