@@ -4,13 +4,7 @@
 // for the same name. Header-only and free of either side's code: src/ and host/ both include it.
 #if defined(_WIN32)
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "windows_header.h"
 
 #include <cstddef>
 #include <cstring>

@@ -101,20 +101,6 @@ bool formatConfigFile(const AppState &state, std::string &text) {
     }
 }
 
-namespace {
-bool writeTextFile(const char *path, const std::string &text, FileProblem &problem) {
-    ReplacingFileWriter file(path);
-    if (!file.isOpen()) {
-        problem = file.problem();
-        return false;
-    }
-    file.write(text.data(), text.size());
-    if (file.commit()) return true;
-    problem = file.problem();
-    return false;
-}
-} // namespace
-
 bool writeConfigFile(const AppState &state) {
     char path[kMaxPathBytes];
     if (!buildNewSettingsPath(path, sizeof path)) return false;
@@ -122,7 +108,7 @@ bool writeConfigFile(const AppState &state) {
     FileProblem problem;
     if (!formatConfigFile(state, text)) {
         setFileProblem(problem, FileFailure::WriteFailed, 0);
-    } else if (writeTextFile(path, text, problem)) {
+    } else if (writeWholeTextFile(path, text, problem)) {
         return true;
     }
     logFileProblem("write", path, problem);

@@ -104,3 +104,15 @@ void ReplacingFileWriter::abandon() {
     file_ = nullptr;
     file_platform::removeFile(partial_);
 }
+
+bool writeWholeTextFile(const char *path, const std::string &text, FileProblem &problem) {
+    ReplacingFileWriter file(path);
+    if (!file.isOpen()) {
+        problem = file.problem();
+        return false;
+    }
+    file.write(text.data(), text.size());
+    if (file.commit()) return true;
+    problem = file.problem();
+    return false;
+}

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 // The longest path, in UTF-8 bytes with its terminator, of any file the plug-in touches: the
 // platform's own limit (macOS's PATH_MAX; Linux's, which Windows reaches through extended-length
@@ -104,3 +105,8 @@ private:
     char target_[kMaxPathBytes] = {};
     char partial_[kMaxPathBytes + kPartialFileSuffixLength] = {};
 };
+
+// Replaces the file at path with text, as ReplacingFileWriter does. True when the file now holds
+// every byte; otherwise problem says why and the old file is untouched. Calls no simulator
+// function, so the export writer's thread may use it.
+bool writeWholeTextFile(const char *path, const std::string &text, FileProblem &problem);

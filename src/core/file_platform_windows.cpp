@@ -5,7 +5,7 @@
 // absolute paths take the extended-length form, which lifts the 260-character limit.
 #ifdef _WIN32
 
-#include "core/windows_header.h"
+#include "windows_header.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -16,18 +16,6 @@ constexpr std::size_t kChunkSize = 16 * 1024;
 static_assert(kChunkSize > 2 * kMaxCsvRowChars, "a chunk must hold at least two rows");
 static_assert(kCsvRowValues == SampleStore::kChannels, "a row holds one value per channel");
 
-bool writeTextFile(const char *path, const std::string &text, FileProblem &problem) {
-    ReplacingFileWriter file(path);
-    if (!file.isOpen()) {
-        problem = file.problem();
-        return false;
-    }
-    file.write(text.data(), text.size());
-    if (file.commit()) return true;
-    problem = file.problem();
-    return false;
-}
-
 bool cancelled(const std::atomic<bool> *cancel) {
     return cancel != nullptr && cancel->load(std::memory_order_relaxed);
 }
@@ -58,7 +46,7 @@ CsvExportOutcome writeCsvExport(const CsvExportJob &job, const std::atomic<bool>
                                 char *message, std::size_t messageSize) {
     if (job.Set == kSettingsFileJob) {
         FileProblem problem;
-        if (writeTextFile(job.Path, job.Text, problem)) return CsvExportOutcome::Written;
+        if (writeWholeTextFile(job.Path, job.Text, problem)) return CsvExportOutcome::Written;
         formatFileProblem(message, messageSize, "write", job.Path, problem);
         return CsvExportOutcome::Failed;
     }

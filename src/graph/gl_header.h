@@ -3,7 +3,7 @@
 
 #if defined(_WIN32)
 // windows.h first: gl.h needs its calling-convention macros.
-#include "core/windows_header.h"
+#include "windows_header.h"
 
 #include <GL/gl.h>
 #elif defined(__APPLE__)

@@ -21,11 +21,11 @@
 #include <string>
 
 #include "core/file_access.h"
-#include "core/windows_header.h"
 #include "graph/csv_format.h"
 #include "graph/sample_store.h"
 #include "support/file_faults.h"
 #include "support/host_fixture.h"
+#include "windows_header.h"
 #include "xphost/host.h"
 
 namespace {
