@@ -91,10 +91,13 @@ void CsvExportWriter::run() {
         if (!retired_.empty()) {
             std::vector<SampleStore::SetSnapshot> freeing;
             freeing.swap(retired_);
+            // Busy until the memory is back: whoever waits for idle may count on it.
+            busy_ = true;
             lock.unlock();
             freeing.clear();
             lock.lock();
-            if (waitingCount_ == 0 && !busy_) idle_.notify_all();
+            busy_ = false;
+            if (waitingCount_ == 0 && retired_.empty()) idle_.notify_all();
             continue;
         }
         if (waitingCount_ == 0) break;
