@@ -316,7 +316,7 @@ TEST_F(CsvExport, AFileAnotherProgramHoldsOpenIsNamedAsInUse) {
     store_->appendSample(0, values);
     writeFile(exportPath(0), "earlier export\n");
     for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
-        xphost::resetHost(root_);
+        plotwright_test::resetStartedHost(xphost::installRoot());
         const HANDLE holder =
             CreateFileW(plotwright_test::fsPath(exportPath(0)).c_str(), GENERIC_READ, sharing,
                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

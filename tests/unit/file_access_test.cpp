@@ -174,7 +174,9 @@ TEST_F(FileAccessTest, AWrittenPathMayFillTheLimitLessTheTemporarySuffix) {
         describeFileProblem(writer.problem(), reason, sizeof reason),
         ("its path is too long (the limit is " + std::to_string(kMaxWrittenPathBytes) + " bytes)")
             .c_str());
-    std::filesystem::remove_all(plotwright_test::fsPath(folder_ + std::string(100, 'd')));
+    // Wine's std::filesystem cannot remove folders this deep; the run's folder has its own name.
+    std::error_code ignored;
+    std::filesystem::remove_all(plotwright_test::fsPath(folder_ + std::string(100, 'd')), ignored);
 }
 
 #if !defined(_WIN32)
