@@ -38,11 +38,12 @@ trap cleanup EXIT
 (cd "$source_dir" && tar cf - src sdk/CHeaders) | "${as_root[@]}" tar xf - -C "$work"
 
 # The flags of the release preset and its warnings as errors, so code that g++ 10 reads
-# otherwise than the machine's compiler stops the build here.
+# otherwise than the machine's compiler stops the build here. -pthread: before the C library
+# 2.34 the export writer's thread comes from libpthread.so.0, which the module must name.
 read -r -d '' build_in_root <<'SCRIPT' || true
 set -eu
 cd "$1"
-flags="-std=c++17 -O3 -DNDEBUG -fPIC -fvisibility=hidden -fvisibility-inlines-hidden
+flags="-std=c++17 -O3 -DNDEBUG -fPIC -pthread -fvisibility=hidden -fvisibility-inlines-hidden
        -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Werror
        -DXPLM200=1 -DXPLM210=1 -DXPLM300=1 -DXPLM301=1 -DLIN=1
        -Isrc -Isdk/CHeaders/XPLM -Isdk/CHeaders/Widgets"

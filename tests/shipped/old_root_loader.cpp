@@ -132,6 +132,12 @@ void XPLMDebugString(const char *inString) {
     std::FILE *log = std::fopen((gRoot + "Log.txt").c_str(), "ab");
     if (log != nullptr) std::fputs(inString, log), std::fclose(log);
 }
+// A simulator of version 11: native paths, but no notice of new datarefs.
+int XPLMHasFeature(const char *inFeature) {
+    return std::strcmp(inFeature, "XPLM_USE_NATIVE_PATHS") == 0 ? 1 : 0;
+}
+int XPLMIsFeatureEnabled(const char *inFeature) { return XPLMHasFeature(inFeature); }
+void XPLMEnableFeature(const char *, int) {}
 XPLMMenuID XPLMFindPluginsMenu(void) { return reinterpret_cast<XPLMMenuID>(1); }
 int XPLMAppendMenuItem(XPLMMenuID inMenu, const char *inItemName, void *inItemRef, int) {
     Menu &menu = gMenus.at(reinterpret_cast<std::size_t>(inMenu) - 1);
@@ -157,6 +163,7 @@ XPLMDataRef XPLMFindDataRef(const char *inDataRefName) {
     return reinterpret_cast<XPLMDataRef>(
         const_cast<char *>(gFoundDataRefs.insert(inDataRefName).first->c_str()));
 }
+int XPLMIsDataRefGood(XPLMDataRef inDataRef) { return inDataRef != nullptr ? 1 : 0; }
 XPLMDataTypeID XPLMGetDataRefTypes(XPLMDataRef) { return xplmType_Float; }
 int XPLMGetDatai(XPLMDataRef) { return 0; }
 float XPLMGetDataf(XPLMDataRef) { return gTicks; }
@@ -319,6 +326,10 @@ int main(int argc, char **argv) {
     }
     pressButton(" Stop");
     pressButton(" Export");
+    // The export is written on the module's own thread; disabling the plug-in waits for it, and
+    // shows that the writer's thread runs on this C library.
+    disable();
+    if (enable() != 1) fail("XPluginEnable after the export did not return 1");
 
     const std::string csv = readText(gRoot + "Resources/plugins/Plotwright/Plotwright1.csv");
     std::istringstream rows(csv);
