@@ -99,16 +99,16 @@ float AppState::onFlightLoop(float elapsedSinceLastCall, float, int, void *) {
         XPSetWidgetProperty(graph, graphProp_Enabled, reinterpret_cast<intptr_t>(&Enabled[0][0]));
 
     if (GraphWindowCreated != 0 && Recording != 0 && graph != nullptr) {
+        // The current set's fields apply to this very sample, as typed: read once per tick, not
+        // once per set, as their text cannot change within the tick.
+        if (SetupWindowCreated != 0)
+            for (int channel = 0; channel < kChannelCount; ++channel)
+                Scaling[CurrentSet][channel] =
+                    readScalingField(SetupScalingField[channel], channel);
         for (int set = 0; set < kSetCount; ++set) {
             float sample[kChannelCount] = {};
-            for (int channel = 0; channel < kChannelCount; ++channel) {
-                const float value = readChannel(set, channel);
-                // The current set's field applies to this very sample, as typed.
-                if (SetupWindowCreated != 0)
-                    Scaling[CurrentSet][channel] =
-                        readScalingField(SetupScalingField[channel], channel);
-                sample[channel] = Scaling[set][channel] * value;
-            }
+            for (int channel = 0; channel < kChannelCount; ++channel)
+                sample[channel] = Scaling[set][channel] * readChannel(set, channel);
             handOverSample(graph, set, sample);
         }
     }
