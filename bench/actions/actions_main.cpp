@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "run_checks.h"
 #include "soak_signal.h"
 #include "ui_input.h"
 #include "ui_lookup.h"
@@ -99,9 +100,10 @@ std::pair<dev_t, ino_t> fileIdentity(const std::string &path) {
     return {status.st_dev, status.st_ino};
 }
 
-class Measure {
+class Measure : RunChecks {
 public:
-    Measure(const Options &options, long long minutes) : options_(options), minutes_(minutes) {}
+    Measure(const Options &options, long long minutes)
+        : RunChecks("actions"), options_(options), minutes_(minutes) {}
 
     bool run() {
         if (!prepare()) return false;
@@ -251,25 +253,11 @@ private:
         hostOk(item);
     }
 
-    bool hostOk(const std::string &during) {
-        for (const std::string &error : xphost::hostErrors())
-            fail("host error during " + during + ": " + error);
-        xphost::clearHostErrors();
-        return ok_;
-    }
-
-    bool fail(const std::string &why) {
-        std::fprintf(stderr, "actions: %s\n", why.c_str());
-        ok_ = false;
-        return false;
-    }
-
     const Options &options_;
     const long long minutes_;
     xphost::PluginModule module_;
     XPWidgetID graph_ = nullptr, setup_ = nullptr, scaling_ = nullptr;
     int set_ = 0;
-    bool ok_ = true;
     std::map<std::string, std::vector<double>> times_, cpuTimes_;
 };
 

@@ -23,6 +23,7 @@
 
 #include "export_check.h"
 #include "process_memory.h"
+#include "run_checks.h"
 #include "soak_signal.h"
 #include "ui_input.h"
 #include "ui_lookup.h"
@@ -79,9 +80,9 @@ bool parseOptions(int argc, char **argv, Options *options) {
     return true;
 }
 
-class Soak {
+class Soak : RunChecks {
 public:
-    explicit Soak(const Options &options) : options_(options) {}
+    explicit Soak(const Options &options) : RunChecks("soak"), options_(options) {}
 
     int run() {
         const Clock::time_point begin = Clock::now();
@@ -259,19 +260,6 @@ private:
         rowsRecorded_ = std::max(rowsRecorded_, static_cast<long long>(check.Rows));
     }
 
-    bool hostOk(const std::string &during) {
-        for (const std::string &error : xphost::hostErrors())
-            fail("host error during " + during + ": " + error);
-        xphost::clearHostErrors();
-        return ok_;
-    }
-
-    bool fail(const std::string &why) {
-        std::fprintf(stderr, "soak: %s\n", why.c_str());
-        ok_ = false;
-        return false;
-    }
-
     int finish(Clock::time_point begin) {
         module_.unload();
         xphost::setFrameHook(nullptr);
@@ -315,7 +303,6 @@ private:
     long long rowsRecorded_ = 0;
     long long ticksRun_ = 0;
     int screenshots_ = 0;
-    bool ok_ = true;
     ResidentMemory baseline_;
     std::vector<float> tickSeconds_;
     float worstExportTick_ = 0.0f;

@@ -1,0 +1,30 @@
+#pragma once
+// What the long bench programs (the soak and the action bench) share: a run that goes on only
+// while every check held, and the host's errors counted as failures of the step that made them.
+#include <cstdio>
+#include <string>
+
+#include "xphost/host.h"
+
+class RunChecks {
+protected:
+    explicit RunChecks(const char *program) : program_(program) {}
+
+    bool hostOk(const std::string &during) {
+        for (const std::string &error : xphost::hostErrors())
+            fail("host error during " + during + ": " + error);
+        xphost::clearHostErrors();
+        return ok_;
+    }
+
+    bool fail(const std::string &why) {
+        std::fprintf(stderr, "%s: %s\n", program_, why.c_str());
+        ok_ = false;
+        return false;
+    }
+
+    bool ok_ = true;
+
+private:
+    const char *program_;
+};
