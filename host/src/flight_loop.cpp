@@ -53,6 +53,11 @@ struct Clock {
     long long phases = 0;
     Micros lastPhase = 0;
     long long calls = 0;
+    // The flight-loop calls since startFlightLoopSpan(): how many, and the first's and the
+    // last's wall time.
+    long long spanCalls = 0;
+    Micros spanFirst = 0;
+    Micros spanLast = 0;
     FramePacing pacing;
     std::vector<Registration> loops;
     std::function<void(double)> hook;
@@ -123,6 +128,8 @@ void callFlightLoops() {
         const void *owner = loop.owner;
         loop.lastCall = c.wall;
         ++c.calls;
+        if (c.spanCalls++ == 0) c.spanFirst = c.wall;
+        c.spanLast = c.wall;
         float next = 0.0f;
         {
             internal::RunningModuleScope running(owner);
@@ -233,6 +240,13 @@ float flightLoopInterval(XPLMFlightLoop_f callback, void *refcon) {
 }
 
 long long flightLoopCallCount() { return clock().calls; }
+
+void startFlightLoopSpan() { clock().spanCalls = 0; }
+
+double flightLoopSpanSeconds() {
+    const Clock &c = clock();
+    return c.spanCalls < 2 ? 0.0 : toSeconds(c.spanLast - c.spanFirst);
+}
 
 namespace internal {
 void resetFlightLoop() {

@@ -9,6 +9,7 @@
 #include "XPWidgetDefs.h"
 #include "config/config_entry.h"
 #include "core/file_access.h"
+#include "sampling/row_grid.h"
 
 constexpr int kSetCount = 3;
 constexpr int kChannelCount = 8;
@@ -93,6 +94,12 @@ struct AppState {
     float SecondsSinceLookUp;
     int32_t LookUpRequested;
 
+    // The 0.01-s grids of the flight loop's elapsed time (sampling/row_grid.h): rows recorded
+    // since Record, and the positions Play and Rewind move by, so that both keep real time at
+    // any frame rate.
+    RowGrid RecordingRows;
+    RowGrid ReplayRows;
+
     // Data sets (app_state.cpp).
     void resetToDefaults();
     void resolveDataRefs();
@@ -109,7 +116,10 @@ struct AppState {
     // Drops the handles that went bad and looks the awaiting channels up; a channel that gets
     // its dataref records from then on and is drawn unless the user cleared its box.
     void lookUpDataRefs();
-    // From the tick: the pass about once a second of wall time, or at once when requested.
+    // Drops the handles that went bad: their channels await their datarefs, unchecked.
+    void dropWithdrawnDataRefs();
+    // From the tick: the pass about once a second of wall time, or at once when requested; the
+    // withdrawn handles are dropped at every tick.
     void lookUpDataRefsWhenDue(float elapsedSeconds);
     // The simulator announced that datarefs may have come or gone: look at the next tick.
     void requestDataRefLookUp();

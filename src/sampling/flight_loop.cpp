@@ -1,6 +1,7 @@
-// The tick: play and rewind, the setup window's check boxes into Enabled, one scaled sample per
-// data set while recording, the statistics of all 24 channels, and the scaling window's values.
-// Runs 100 times a second on the simulator's thread; it allocates nothing.
+// The tick: play and rewind, the setup window's check boxes into Enabled, one scaled row per
+// data set for every 0.01 s that passed while recording, the statistics of all 24 channels, and
+// the scaling window's values. Runs at most once a frame, 100 times a second at the most, on the
+// simulator's thread; it allocates nothing.
 
 #include <cstring>
 
@@ -50,8 +51,9 @@ void handOverSample(XPWidgetID graph, int set, const float *sample) {
     XPSetWidgetProperty(graph, graphProp_SampleReady, 1);
 }
 
-void moveForPlay(AppState &state, XPWidgetID graph) {
-    intptr_t position = saturatingAdd(XPGetWidgetProperty(graph, graphProp_Position, nullptr), 1);
+void moveForPlay(AppState &state, XPWidgetID graph, int steps) {
+    intptr_t position =
+        saturatingAdd(XPGetWidgetProperty(graph, graphProp_Position, nullptr), steps);
     const intptr_t maxPosition = XPGetWidgetProperty(graph, graphProp_MaxPosition, nullptr);
     if (position > maxPosition) {
         position = maxPosition;
@@ -60,9 +62,9 @@ void moveForPlay(AppState &state, XPWidgetID graph) {
     XPSetWidgetProperty(graph, graphProp_Position, position);
 }
 
-void moveForRewind(AppState &state, XPWidgetID graph) {
+void moveForRewind(AppState &state, XPWidgetID graph, int steps) {
     intptr_t position =
-        saturatingSubtract(XPGetWidgetProperty(graph, graphProp_Position, nullptr), 1);
+        saturatingSubtract(XPGetWidgetProperty(graph, graphProp_Position, nullptr), steps);
     const intptr_t minPosition = XPGetWidgetProperty(graph, graphProp_MinPosition, nullptr);
     if (position < minPosition) {
         position = minPosition;
@@ -86,8 +88,15 @@ float AppState::onFlightLoop(float elapsedSinceLastCall, float, int, void *) {
     CurrentSet = static_cast<int32_t>(shownSet);
     lookUpDataRefsWhenDue(elapsedSinceLastCall);
 
-    if (Play != 0 && graph != nullptr) moveForPlay(*this, graph);
-    if (Rewind != 0 && graph != nullptr) moveForRewind(*this, graph);
+    // A replay moves by the rows that were recorded in the time that passed, so it runs at the
+    // speed of the recording at any frame rate.
+    int replaySteps = 0;
+    if (Play != 0 || Rewind != 0)
+        replaySteps = advanceRowGrid(ReplayRows, elapsedSinceLastCall);
+    else
+        restartRowGrid(ReplayRows);
+    if (Play != 0 && graph != nullptr) moveForPlay(*this, graph, replaySteps);
+    if (Rewind != 0 && graph != nullptr) moveForRewind(*this, graph, replaySteps);
 
     if (SetupWindowCreated != 0) {
         for (int channel = 0; channel < kChannelCount; ++channel)
@@ -105,11 +114,15 @@ float AppState::onFlightLoop(float elapsedSinceLastCall, float, int, void *) {
             for (int channel = 0; channel < kChannelCount; ++channel)
                 Scaling[CurrentSet][channel] =
                     readScalingField(SetupScalingField[channel], channel);
-        for (int set = 0; set < kSetCount; ++set) {
+        // The datarefs are read once; each row due holds this call's values, as the simulator
+        // gave no others since the call before (nothing is interpolated).
+        const int rows = rowsDueAtCall(RecordingRows, elapsedSinceLastCall);
+        for (int set = 0; set < kSetCount && rows > 0; ++set) {
             float sample[kChannelCount] = {};
             for (int channel = 0; channel < kChannelCount; ++channel)
                 sample[channel] = Scaling[set][channel] * readChannel(set, channel);
-            handOverSample(graph, set, sample);
+            for (int row = 0; row < rows; ++row)
+                handOverSample(graph, set, sample);
         }
     }
 

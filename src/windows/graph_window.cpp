@@ -117,6 +117,8 @@ int AppState::onGraphWindowMessage(XPWidgetMessage message, XPWidgetID, intptr_t
 
     switch (index) {
     case kRecord:
+        // A new recording's first row is taken at the next tick, at its time zero.
+        if (Recording == 0) restartRowGrid(RecordingRows);
         Recording = 1;
         break;
     case kStop:

@@ -151,6 +151,7 @@ count start
 count stop
 expect calls between 10 and 20
 expect file Plotwright1.csv lines == calls
+expect file Plotwright1.csv lines == rows within 1
 )");
     const FrameRate &steady = commandAs<SetFrameRate>(s, 0).Rate;
     EXPECT_FALSE(steady.jittered());
@@ -164,7 +165,9 @@ expect file Plotwright1.csv lines == calls
     EXPECT_TRUE(commandAs<CountCalls>(s, 4).Start);
     EXPECT_FALSE(commandAs<CountCalls>(s, 5).Start);
     EXPECT_EQ(commandAs<Expect>(s, 7).What, Expect::Subject::Calls);
-    EXPECT_TRUE(commandAs<Expect>(s, 8).Compare.NumberIsCalls);
+    EXPECT_EQ(commandAs<Expect>(s, 8).Compare.NumberIs, Comparison::Counted::Calls);
+    EXPECT_EQ(commandAs<Expect>(s, 9).Compare.NumberIs, Comparison::Counted::Rows);
+    EXPECT_EQ(commandAs<Expect>(s, 9).Compare.Within, 1.0);
 
     const struct {
         const char *Text;

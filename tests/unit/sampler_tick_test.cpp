@@ -1,9 +1,14 @@
 // The tick as the plug-in runs it: play and rewind at the ends of the range, the current set
 // taken from the graph, check boxes and scaling fields, and recording, also while hidden.
 
+#include <cmath>
+#include <vector>
+
 #include "graph/graph_view.h"
 #include "graph_test_support.h"
+#include "xphost/datarefs.h"
 #include "xphost/flight_loop.h"
+#include "xphost/screen.h"
 
 namespace {
 using graph_test::prop;
@@ -21,6 +26,8 @@ protected:
         open("Graph Window");
         graph_ = state_->GraphWidget;
     }
+    // One call as the simulator makes it, `elapsed` seconds after the call before.
+    void tickAfter(float elapsed) { state_->onFlightLoop(elapsed, elapsed, 0, nullptr); }
     XPWidgetID graph_ = nullptr;
 };
 
@@ -181,5 +188,92 @@ TEST_F(SamplerTickTest, TheFactorFollowsTheFieldsTextAcrossSetSwitches) {
     tick();
     EXPECT_EQ(state_->Scaling[0][0], 5.0f);
     EXPECT_EQ(gSampleStore.series(0, 0)[4], 50.0f);
+}
+// At 30 calls a second each call brings the rows of the 0.01 s steps that passed, all holding
+// that call's values, and a replay moves by the same steps; a stall adds ten seconds at most.
+TEST_F(SamplerTickTest, RowsAndReplayFollowTheTimePassedNotTheCalls) {
+    useDataRef(0, 0, "test/pitch", 1.0f);
+    openGraph();
+    press(state_->GraphTransportButton[0]);
+    const float frame = 1.0f / 30.0f;
+    for (int call = 0; call <= 30; ++call) {
+        xphost::setDataRefValue("test/pitch", call);
+        tickAfter(frame);
+    }
+    ASSERT_EQ(gSampleStore.sampleCount(0), 101u) << "the row at time zero and 100 for 1 s";
+    EXPECT_EQ(gSampleStore.sampleCount(2), 101u);
+    const auto &pitch = gSampleStore.series(0, 0);
+    EXPECT_EQ(pitch[0], 0.0f);
+    EXPECT_EQ(pitch[1], 1.0f) << "a call's value fills the rows it brings, nothing between";
+    EXPECT_EQ(pitch[3], 1.0f);
+    EXPECT_EQ(pitch[100], 30.0f);
+
+    tickAfter(std::nanf(""));
+    tickAfter(-1.0f);
+    EXPECT_EQ(gSampleStore.sampleCount(0), 101u);
+    tickAfter(8 * 3600.0f); // the computer slept through the night
+    EXPECT_EQ(gSampleStore.sampleCount(0), 101u + kMaxRowsPerCall);
+    press(state_->GraphTransportButton[1]);
+
+    XPSetWidgetProperty(graph_, graphProp_Position, 0);
+    state_->Play = 1;
+    for (int call = 0; call < 3; ++call)
+        tickAfter(frame);
+    EXPECT_EQ(prop(graph_, graphProp_Position), 10) << "0.1 s of replay in three calls";
+    state_->Play = 0;
+    state_->Rewind = 1;
+    tickAfter(0.005f);
+    EXPECT_EQ(prop(graph_, graphProp_Position), 10) << "half a row: not yet";
+    tickAfter(0.005f);
+    EXPECT_EQ(prop(graph_, graphProp_Position), 9);
+}
+
+// The shape on screen is the flight's, whatever the frame rate: a sine of 0.5 s spans 50 pixel
+// columns at 30 frames a second as at 100.
+TEST_F(SamplerTickTest, ASineSpansTheSameColumnsAtAnyFrameRate) {
+    std::string error;
+    if (!xphost::ensureGraphics(&error)) GTEST_SKIP() << "no OpenGL: " << error;
+    xphost::defineDataRef("test/wave", xphost::DataRefKind::Float);
+    xphost::setFrameHook([](double t) {
+        xphost::setDataRefValue("test/wave", 100.0 * std::sin(2.0 * 3.14159265358979 * t / 0.5));
+    });
+    useDataRef(0, 0, "test/wave", 1.0f);
+    openGraph();
+    for (int channel = 1; channel < kChannelCount; ++channel)
+        state_->Enabled[0][channel] = 0;
+
+    double spacing[2] = {};
+    const double rates[2] = {30.0, 100.0};
+    for (int k = 0; k < 2; ++k) {
+        // 10 s at each rate: the graph's 700 columns show the newest 7 s, all flown at this one.
+        xphost::setFrameRate(rates[k]);
+        press(state_->GraphTransportButton[0]);
+        xphost::advanceSeconds(10.0);
+        press(state_->GraphTransportButton[1]);
+        const xphost::Image image = xphost::captureRect(xphost::geometryOf(graph_));
+        // The red line's height in each column, and where it rises through its middle.
+        std::vector<double> height(static_cast<std::size_t>(image.Width), NAN);
+        double lowest = 1e9, highest = -1e9;
+        for (int x = 0; x < image.Width; ++x) {
+            double sum = 0.0;
+            int count = 0;
+            for (int y = 0; y < image.Height; ++y)
+                if (graph_test::near(graph_test::pixel(image, x, y), graph_test::kChannelRgb[0]))
+                    sum += y, ++count;
+            if (count == 0) continue;
+            height[static_cast<std::size_t>(x)] = sum / count;
+            lowest = std::min(lowest, sum / count);
+            highest = std::max(highest, sum / count);
+        }
+        const double middle = (lowest + highest) / 2.0;
+        std::vector<int> rises;
+        for (std::size_t x = 1; x < height.size(); ++x)
+            if (height[x - 1] < middle && height[x] >= middle) rises.push_back(static_cast<int>(x));
+        ASSERT_GE(rises.size(), 10u) << rates[k] << " frames a second";
+        spacing[k] = static_cast<double>(rises.back() - rises.front()) /
+                     static_cast<double>(rises.size() - 1);
+        EXPECT_NEAR(spacing[k], 50.0, 1.0) << rates[k] << " frames a second";
+    }
+    EXPECT_NEAR(spacing[0], spacing[1], 1.0);
 }
 } // namespace

@@ -275,7 +275,9 @@ bool compareText(const std::string &observed, const Comparison &compare, std::st
     std::string wanted;
     switch (compare.Kind) {
     case Op::Equal:
-        ok = value == compare.Number, wanted = "== " + number(compare.Number);
+        ok = std::fabs(value - compare.Number) <= compare.Within;
+        wanted = "== " + number(compare.Number);
+        if (compare.Within > 0.0) wanted += " within " + number(compare.Within);
         break;
     case Op::Less:
         ok = value < compare.Number, wanted = "< " + number(compare.Number);

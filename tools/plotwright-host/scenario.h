@@ -119,7 +119,8 @@ struct PauseSimulator {
     bool Paused = true;
 };
 
-// Counts the plug-in's flight-loop calls: `count start` from zero, `count stop` holds the count.
+// Counts the plug-in's flight-loop calls: `count start` from zero, `count stop` holds the count
+// and the wall time from the first counted call to the last.
 struct CountCalls {
     bool Start = true;
 };
@@ -150,8 +151,12 @@ struct Comparison {
     Op Kind = Op::Is;
     std::string Text;
     double Number = 0.0;
-    double Number2 = 0.0;       // upper bound of Between
-    bool NumberIsCalls = false; // Number is the count of flight-loop calls when checked
+    double Number2 = 0.0; // upper bound of Between
+    // Number stands for what the runner counted, resolved when checked: the flight-loop calls,
+    // or the rows of 0.01 s a recording spanning the counted calls holds.
+    enum class Counted { None, Calls, Rows };
+    Counted NumberIs = Counted::None;
+    double Within = 0.0; // how far from Number an == may be
 };
 
 struct Colour {

@@ -215,9 +215,13 @@ Comparison parseComparison(Words &words, bool numericOnly) {
             compare.Number2 = words.takeNumber("the upper bound");
         } else if (named.Numeric) {
             if (words.skip("calls"))
-                compare.NumberIsCalls = true;
+                compare.NumberIs = Comparison::Counted::Calls;
+            else if (words.skip("rows"))
+                compare.NumberIs = Comparison::Counted::Rows;
             else
-                compare.Number = words.takeNumber("a number or calls after '" + op + "'");
+                compare.Number = words.takeNumber("a number, calls or rows after '" + op + "'");
+            if (named.Kind == Comparison::Op::Equal && words.skip("within"))
+                compare.Within = words.takeNumber("how far from it after 'within'");
         } else {
             compare.Text = words.take("the text to compare with");
             if (named.Kind == Comparison::Op::Matches) {

@@ -312,9 +312,11 @@ private:
     bool perform(const CountCalls &count, std::string *) {
         if (count.Start) {
             countedFrom_ = xphost::flightLoopCallCount();
+            xphost::startFlightLoopSpan();
             counting_ = true;
         } else {
             heldCount_ = calls();
+            heldRows_ = rows();
             counting_ = false;
         }
         return true;
@@ -324,17 +326,28 @@ private:
         return counting_ ? xphost::flightLoopCallCount() - countedFrom_ : heldCount_;
     }
 
+    // A recording takes a row at its first call and one for every 0.01 s after it.
+    double rows() const {
+        if (!counting_) return heldRows_;
+        return calls() == 0 ? 0.0 : xphost::flightLoopSpanSeconds() * 100.0 + 1.0;
+    }
+
     bool perform(const Expect &expect, std::string *error) {
         if (readsFilesOrLog(expect)) waitForExports();
         bool met = false;
         if (expect.What == Expect::Subject::Calls) {
             met = compareText(std::to_string(calls()), expect.Compare, error);
             if (!met) *error = "the flight-loop calls counted: " + *error;
-        } else if (expect.Compare.NumberIsCalls) {
+        } else if (expect.Compare.NumberIs == Comparison::Counted::Calls) {
             Expect resolved = expect;
             resolved.Compare.Number = static_cast<double>(calls());
             met = checkExpectation(resolved, error);
             if (!met) *error += " (the flight-loop calls counted)";
+        } else if (expect.Compare.NumberIs == Comparison::Counted::Rows) {
+            Expect resolved = expect;
+            resolved.Compare.Number = rows();
+            met = checkExpectation(resolved, error);
+            if (!met) *error += " (the rows of 0.01 s the counted calls span)";
         } else {
             met = checkExpectation(expect, error);
         }
@@ -375,6 +388,7 @@ private:
     bool counting_ = false;
     long long countedFrom_ = 0;
     long long heldCount_ = 0;
+    double heldRows_ = 0.0;
 };
 
 } // namespace

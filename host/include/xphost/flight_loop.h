@@ -68,5 +68,9 @@ bool isFlightLoopRegistered(XPLMFlightLoop_f callback, void *refcon);
 float flightLoopInterval(XPLMFlightLoop_f callback, void *refcon);
 // How many times callbacks have been called since resetHost.
 long long flightLoopCallCount();
+// The wall time from the first to the last flight-loop call since startFlightLoopSpan(); 0
+// before two calls. A recording that a call began and a call ended spans this time.
+void startFlightLoopSpan();
+double flightLoopSpanSeconds();
 
 } // namespace xphost
