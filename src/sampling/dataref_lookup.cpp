@@ -3,7 +3,8 @@
 // when the aircraft changes: a name missing at the start may resolve later, and a handle may be
 // withdrawn. Finding a dataref by name is slow, so the tick looks up only the channels still
 // awaiting theirs, at most about once a second, or at once after the simulator announced a
-// change; checking a handle's good standing is cheap.
+// change; checking a handle's good standing is cheap, so a withdrawn dataref is dropped at the
+// very next tick instead of drawing a flat 0 until the next lookup.
 
 #include "XPLMDataAccess.h"
 #include "XPStandardWidgets.h"
@@ -27,19 +28,26 @@ void AppState::showEnabled(int set, int channel, int32_t enabled) {
         XPSetWidgetProperty(SetupEnabledCheckBox[channel], xpProperty_ButtonState, enabled);
 }
 
-void AppState::lookUpDataRefs() {
-    SecondsSinceLookUp = 0.0f;
-    LookUpRequested = 0;
+void AppState::dropWithdrawnDataRefs() {
     for (int set = 0; set < kSetCount; ++set) {
         for (int channel = 0; channel < kChannelCount; ++channel) {
             XPLMDataRef &handle = DataRefHandle[set][channel];
-            if (handle != nullptr) {
-                if (XPLMIsDataRefGood(handle) != 0) continue;
-                // Withdrawn: reads 0 from now on, so the channel is neither drawn nor held.
-                handle = nullptr;
-                AwaitingDataRef[set][channel] = 1;
-                showEnabled(set, channel, 0);
-            }
+            if (handle == nullptr || XPLMIsDataRefGood(handle) != 0) continue;
+            // Withdrawn: reads 0 from now on, so the channel is neither drawn nor held.
+            handle = nullptr;
+            AwaitingDataRef[set][channel] = 1;
+            showEnabled(set, channel, 0);
+        }
+    }
+}
+
+void AppState::lookUpDataRefs() {
+    SecondsSinceLookUp = 0.0f;
+    LookUpRequested = 0;
+    dropWithdrawnDataRefs();
+    for (int set = 0; set < kSetCount; ++set) {
+        for (int channel = 0; channel < kChannelCount; ++channel) {
+            XPLMDataRef &handle = DataRefHandle[set][channel];
             if (AwaitingDataRef[set][channel] == 0) continue;
             const char *name = Name[set][channel];
             if (name[0] == '\0') continue; // no dataref bears the empty name
@@ -56,7 +64,10 @@ void AppState::lookUpDataRefsWhenDue(float elapsedSeconds) {
     // The elapsed time comes from the simulator: one that is not a number, or negative, counts
     // as none.
     if (elapsedSeconds > 0.0f) SecondsSinceLookUp += elapsedSeconds;
-    if (LookUpRequested != 0 || SecondsSinceLookUp >= kLookUpSeconds) lookUpDataRefs();
+    if (LookUpRequested != 0 || SecondsSinceLookUp >= kLookUpSeconds)
+        lookUpDataRefs();
+    else
+        dropWithdrawnDataRefs();
 }
 
 void AppState::requestDataRefLookUp() { LookUpRequested = 1; }
