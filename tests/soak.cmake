@@ -9,4 +9,11 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
                    --out "${PROJECT_BINARY_DIR}/test-output/soak-one-hour")
   set_tests_properties(soak.one-hour PROPERTIES
     LABELS soak TIMEOUT 1800 ENVIRONMENT "${PLOTWRIGHT_TEST_ENVIRONMENT}")
+  # Six minutes at 30 frames a second: three or four rows a call, each export checked against
+  # the time its rows stand for.
+  add_test(NAME soak.tenth-hour-30fps
+           COMMAND plotwright-soak --hours 0.1 --framerate 30
+                   --out "${PROJECT_BINARY_DIR}/test-output/soak-30fps")
+  set_tests_properties(soak.tenth-hour-30fps PROPERTIES
+    LABELS soak TIMEOUT 900 ENVIRONMENT "${PLOTWRIGHT_TEST_ENVIRONMENT}")
 endif()

@@ -3,13 +3,15 @@
 // median and worst time of its call (the click or menu choice, everything the plug-in does
 // inside it) over several runs, as the thread's own CPU time (what the work costs, whatever
 // else the machine runs) and as wall time; for Export also the wall time until its file is
-// complete and the ticks while it was being written.
+// complete. Every tick is timed too: while recording, while an export is written, and in the
+// ticks after the other actions (a Clear's memory is given back meanwhile), at the median, the
+// 99th to 99.99th percentile and the maximum, with the slowest ticks' page faults and context
+// switches. The clocks are read right around each call, before any bookkeeping.
 //
 //   plotwright-actions [--module FILE] [--out DIR] [--runs N] [--minutes M,M,...]
 //
 // The module is any build of lin.xpl, so that one program measures two versions alike.
 #include <sys/stat.h>
-#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "call_times.h"
 #include "run_checks.h"
 #include "soak_signal.h"
 #include "ui_input.h"
@@ -41,25 +44,22 @@ using Clock = std::chrono::steady_clock;
 
 constexpr long long kTicksPerMinute = 6000;
 constexpr long long kMaxTicksPerExport = 3600000;
+// Ticks timed after each action other than Export: a second of the simulator's running.
+constexpr int kTicksAfterAction = 100;
+// A tick or an action slower than this is listed with its counters.
+constexpr double kSlowMs = 1.0;
 
 double msSince(Clock::time_point begin) {
     return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
-}
-
-// CPU time of the calling thread, in milliseconds.
-double threadCpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
 struct Figure {
     double Median = 0, Worst = 0;
 };
 
-Figure summarise(std::vector<double> values) {
+template <typename Number> Figure summarise(std::vector<Number> values) {
     std::sort(values.begin(), values.end());
-    return {values[values.size() / 2], values.back()};
+    return {static_cast<double>(values[values.size() / 2]), static_cast<double>(values.back())};
 }
 
 struct Options {
@@ -108,9 +108,11 @@ public:
     bool run() {
         if (!prepare()) return false;
         press(graph_, "Record");
+        ticksRecording_.reserve(static_cast<std::size_t>(minutes_ * kTicksPerMinute));
         for (long long done = 0; done < minutes_ * kTicksPerMinute && ok_;
              done += kTicksPerMinute) {
-            xphost::runFrames(static_cast<int>(kTicksPerMinute));
+            for (long long tick = 0; tick < kTicksPerMinute; ++tick)
+                ticksRecording_.time([] { xphost::runFrames(1); });
             hostOk("recording");
         }
         press(graph_, "Stop");
@@ -145,18 +147,23 @@ public:
         std::printf("%-36s %21s %21s %6s\n", "", "thread CPU ms", "wall ms", "");
         std::printf("%-36s %10s %10s %10s %10s %6s\n", "action (simulator's thread)", "median",
                     "worst", "median", "worst", "runs");
-        for (const auto &[name, wall] : times_) {
-            const Figure w = summarise(wall);
-            const auto cpu = cpuTimes_.find(name);
-            if (cpu != cpuTimes_.end()) {
-                const Figure c = summarise(cpu->second);
-                std::printf("%-36s %10.3f %10.3f %10.3f %10.3f %6zu\n", name.c_str(), c.Median,
-                            c.Worst, w.Median, w.Worst, wall.size());
-            } else {
-                std::printf("%-36s %10s %10s %10.3f %10.3f %6zu\n", name.c_str(), "", "", w.Median,
-                            w.Worst, wall.size());
-            }
+        for (const auto &[name, times] : actions_) {
+            const Figure c = summarise(times.cpu());
+            const Figure w = summarise(times.wall());
+            std::printf("%-36s %10.3f %10.3f %10.3f %10.3f %6zu\n", name.c_str(), c.Median, c.Worst,
+                        w.Median, w.Worst, times.cpu().size());
         }
+        const Figure complete = summarise(exportComplete_);
+        std::printf("%-36s %10s %10s %10.3f %10.3f %6zu\n", "Export: until the file is complete",
+                    "", "", complete.Median, complete.Worst, exportComplete_.size());
+        std::printf("actions slower than %.1f ms, with their counters:\n", kSlowMs);
+        for (const auto &[name, times] : actions_)
+            if (summarise(times.wall()).Worst > kSlowMs || summarise(times.cpu()).Worst > kSlowMs)
+                times.print(name.c_str(), kSlowMs);
+        std::printf("ticks:\n");
+        ticksRecording_.print("while recording", kSlowMs);
+        ticksDuringExport_.print("while an export is written", kSlowMs);
+        ticksAfterAction_.print("in the second after each other action", kSlowMs);
     }
 
 private:
@@ -196,12 +203,11 @@ private:
         return hostOk("opening the windows");
     }
 
+    // The action, then a second of ticks, as the simulator goes on after a click.
     template <typename Action> void timed(const std::string &name, Action action) {
-        const double cpu = threadCpuMs();
-        const Clock::time_point start = Clock::now();
-        action();
-        times_[name].push_back(msSince(start));
-        cpuTimes_[name].push_back(threadCpuMs() - cpu);
+        actions_[name].time(action);
+        for (int tick = 0; tick < kTicksAfterAction && ok_; ++tick)
+            ticksAfterAction_.time([] { xphost::runFrames(1); });
     }
 
     // Not timed: brings the window forward so that a click is one click.
@@ -231,14 +237,14 @@ private:
             xphost::pluginFolder() + "Plotwright" + std::to_string(set + 1) + ".csv";
         const auto before = fileIdentity(path);
         const Clock::time_point start = Clock::now();
-        timed("Export", [&] { press(graph_, "Export"); });
+        actions_["Export"].time([&] { press(graph_, "Export"); });
         long long ticks = 0;
         while (ok_ && fileIdentity(path) == before && ticks < kMaxTicksPerExport) {
-            timed("tick while an export is written", [] { xphost::runFrames(1); });
+            ticksDuringExport_.time([] { xphost::runFrames(1); });
             ++ticks;
         }
         if (fileIdentity(path) == before) fail(path + " never became complete");
-        times_["Export: until the file is complete"].push_back(msSince(start));
+        exportComplete_.push_back(msSince(start));
         hostOk("an export");
     }
 
@@ -258,7 +264,9 @@ private:
     xphost::PluginModule module_;
     XPWidgetID graph_ = nullptr, setup_ = nullptr, scaling_ = nullptr;
     int set_ = 0;
-    std::map<std::string, std::vector<double>> times_, cpuTimes_;
+    std::map<std::string, CallTimes> actions_;
+    CallTimes ticksRecording_, ticksDuringExport_, ticksAfterAction_;
+    std::vector<double> exportComplete_;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "export_check.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <fstream>
@@ -27,15 +28,23 @@ const char *readIntegerField(const char *text, const char *end, std::int64_t *va
     return after + 7;
 }
 
-bool checkRow(const std::string &line, int set, std::int64_t row, std::int64_t tick,
-              ExportCheck *check) {
+// The row's counter must lie in lowest..highest; the other channels follow from it.
+bool checkRow(const std::string &line, int set, std::int64_t row, std::int64_t lowest,
+              std::int64_t highest, std::int64_t *tick, ExportCheck *check) {
     const char *text = line.data();
     const char *end = text + line.size();
     for (int channel = 0; channel < kChannels; ++channel) {
         std::int64_t value = 0;
         text = readIntegerField(text, end, &value);
+        if (channel == 0 && text != nullptr) {
+            if (value < lowest || value > highest)
+                return fail(check, row,
+                            "the counter " + std::to_string(value) + " is not within " +
+                                std::to_string(lowest) + ".." + std::to_string(highest));
+            *tick = value;
+        }
         const std::int64_t wanted =
-            channel == 0 ? tick : elementValue(valueElement(set, channel), tick);
+            channel == 0 ? *tick : elementValue(valueElement(set, channel), *tick);
         if (text == nullptr || value != wanted)
             return fail(check, row,
                         "channel " + std::to_string(channel + 1) + " is not " +
@@ -55,7 +64,7 @@ bool checkRow(const std::string &line, int set, std::int64_t row, std::int64_t t
 } // namespace
 
 ExportCheck checkExport(const std::string &path, int set, std::int64_t firstTick,
-                        std::int64_t lastTick) {
+                        std::int64_t lastTick, int slackRows) {
     ExportCheck check;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -65,14 +74,17 @@ ExportCheck checkExport(const std::string &path, int set, std::int64_t firstTick
     check.Ok = true;
     std::string line;
     std::int64_t row = 0;
+    std::int64_t tick = firstTick;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!checkRow(line, set, row, firstTick + row, &check)) return check;
+        const std::int64_t onGrid = firstTick + row;
+        const std::int64_t lowest = row == 0 ? firstTick : std::max(tick, onGrid - (slackRows > 0));
+        if (!checkRow(line, set, row, lowest, onGrid + slackRows, &tick, &check)) return check;
         ++row;
     }
     check.Rows = row;
     check.FirstTick = firstTick;
-    check.LastTick = firstTick + row - 1;
+    check.LastTick = tick;
     if (check.LastTick != lastTick)
         fail(&check, row,
              "the export ends at counter " + std::to_string(check.LastTick) + ", wanted " +

@@ -14,10 +14,12 @@ struct ExportCheck {
     std::string Problem; // the first row that is wrong, and how
 };
 
-// Every row of `path` must hold eight values, the first the counter (one more than the row
-// before, from firstTick to lastTick inclusive) and the others the set's array elements at that
-// counter.
+// Every row of `path` must hold eight values, the first the counter and the others the set's
+// array elements at that counter. Row k lies k x 0.01 s after the first, at counter firstTick + k
+// when every call brings one row (100 calls a second); at other rates a row holds the counter of
+// the call that brought it, which may lie up to slackRows later (a row behind where the grid
+// point fell on a call's own time), never falling. The last row holds lastTick.
 ExportCheck checkExport(const std::string &path, int set, std::int64_t firstTick,
-                        std::int64_t lastTick);
+                        std::int64_t lastTick, int slackRows);
 
 } // namespace plotwright_soak

@@ -1,11 +1,16 @@
 // plotwright-soak: a long recording with every window open, in simulated time. The real module
 // runs in the headless host; meanwhile the user switches sets, drags the scroll track, takes
 // screenshots and exports. Every export is checked row by row once its file is complete, while
-// the simulation goes on. Prints the memory held against the recorded payload, the tick's median
-// and worst wall time, each export's time on the simulator's thread and until its file was
-// complete, and the worst tick while an export was being written.
+// the simulation goes on. Prints the memory held against the recorded payload, each export's time
+// on the simulator's thread and until its file was complete, and the ticks' thread CPU and wall
+// time (median, 99th to 99.99th percentile, maximum, and the slowest ticks' page faults and
+// context switches), apart for the ticks while an export was being written. The clocks are read
+// right around each tick, before any bookkeeping.
 //
-//   plotwright-soak [--hours H] [--module FILE] [--out DIR]
+//   plotwright-soak [--hours H] [--framerate R] [--module FILE] [--out DIR]
+//
+// The simulator draws R frames a second (default 100), so a recorded hour takes 3600 x R
+// flight-loop calls and holds 360,000 rows at any rate.
 //
 // Exit status 0 when every check held, 1 otherwise, 2 for a bad command line.
 #include <sys/resource.h>
@@ -21,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "call_times.h"
 #include "export_check.h"
 #include "process_memory.h"
 #include "run_checks.h"
@@ -39,7 +45,7 @@ namespace fs = std::filesystem;
 using namespace plotwright_soak;
 using Clock = std::chrono::steady_clock;
 
-constexpr long long kTicksPerHour = 360000;
+constexpr long long kRowsPerHour = 360000;
 // The user's actions, spread evenly over the run whatever its length (over ten hours: a set
 // switch every 20 minutes, the track moved every 15, a screenshot every 30, an export every 2).
 constexpr long long kSetSwitches = 30;
@@ -47,6 +53,8 @@ constexpr long long kTrackMoves = 40;
 constexpr long long kScreenshots = 20;
 constexpr long long kPeriodicExports = 4; // before the final export of each set
 constexpr double kMiB = 1024.0 * 1024.0;
+// A tick slower than this is counted, and the slowest are listed with their counters.
+constexpr double kSlowMs = 1.0;
 // An export not complete after this many ticks (ten simulated hours) has hung.
 constexpr long long kMaxTicksPerExport = 3600000;
 
@@ -56,6 +64,7 @@ double secondsSince(Clock::time_point begin) {
 
 struct Options {
     double Hours = 10.0;
+    double FramesPerSecond = 100.0;
     std::string Module = PLOTWRIGHT_SOAK_MODULE;
     std::string Out = "soak-output";
 };
@@ -69,6 +78,12 @@ bool parseOptions(int argc, char **argv, Options *options) {
             char *end = nullptr;
             options->Hours = std::strtod(value.c_str(), &end);
             if (*end != '\0' || !(options->Hours > 0.0) || options->Hours > 100.0) return false;
+        } else if (word == "--framerate") {
+            char *end = nullptr;
+            options->FramesPerSecond = std::strtod(value.c_str(), &end);
+            if (*end != '\0' || !(options->FramesPerSecond >= 1.0) ||
+                options->FramesPerSecond > 1000.0)
+                return false;
         } else if (word == "--module") {
             options->Module = value;
         } else if (word == "--out") {
@@ -87,21 +102,20 @@ public:
     int run() {
         const Clock::time_point begin = Clock::now();
         if (!prepare() || !warmUp()) return finish(begin);
-        const long long ticks = std::llround(options_.Hours * kTicksPerHour);
-        tickSeconds_.assign(static_cast<std::size_t>(ticks), 0.0f);
+        const long long ticks = std::llround(options_.Hours * 3600.0 * options_.FramesPerSecond);
+        ticks_.reserve(static_cast<std::size_t>(ticks));
         baseline_ = residentMemory();
         if (!press(graph_, "Record")) return finish(begin);
-        firstTick_ = lastTick_ + 1;
+        // The first call after Record takes the first row, with the counter of its frame.
+        firstTick_ = -1;
         const long long switchEvery = std::max(1LL, ticks / kSetSwitches);
         const long long trackEvery = std::max(1LL, ticks / kTrackMoves);
         const long long screenshotEvery = std::max(1LL, ticks / kScreenshots);
         const long long exportEvery = std::max(1LL, ticks / (kPeriodicExports + 1));
         for (long long tick = 1; tick <= ticks && ok_; ++tick) {
-            const Clock::time_point start = Clock::now();
-            xphost::runFrames(1);
-            tickSeconds_[static_cast<std::size_t>(tick - 1)] =
-                static_cast<float>(secondsSince(start));
+            ticks_.time([] { xphost::runFrames(1); });
             ticksRun_ = tick;
+            if (firstTick_ < 0) firstTick_ = lastTick_;
             if (!hostOk("a tick")) break;
             if (tick % switchEvery == 0) switchSet();
             if (tick % trackEvery == 0) moveTrack(tick / trackEvery);
@@ -143,6 +157,7 @@ private:
             if (!xphost::chooseMenuItem({"Plotwrite", item}, &error)) return fail(error);
         graph_ = plotwright_host::findVisibleWindow("Plotwright", &error);
         if (graph_ == nullptr) return fail(error);
+        xphost::setFrameRate(options_.FramesPerSecond);
         xphost::advanceSeconds(1.0); // the windows settle before the recording
         return hostOk("opening the windows");
     }
@@ -233,7 +248,7 @@ private:
         const Clock::time_point start = Clock::now();
         if (!press(graph_, "Export")) return;
         const double seconds = secondsSince(start);
-        float worstTick = 0.0f;
+        const std::size_t ticksBefore = exportTicks_.wall().size();
         long long ticksMeanwhile = 0;
         while (ok_ && fileIdentity(path) == before) {
             if (ticksMeanwhile == kMaxTicksPerExport) {
@@ -241,19 +256,27 @@ private:
                      " ticks");
                 return;
             }
-            const Clock::time_point tickStart = Clock::now();
-            xphost::runFrames(1);
-            worstTick = std::max(worstTick, static_cast<float>(secondsSince(tickStart)));
+            exportTicks_.time([] { xphost::runFrames(1); });
             ++ticksMeanwhile;
             if (!hostOk("a tick during an export")) return;
         }
         const double complete = secondsSince(start);
-        worstExportTick_ = std::max(worstExportTick_, worstTick);
-        const ExportCheck check = checkExport(path, set, firstTick_, clickTick);
+        const std::vector<float> &wall = exportTicks_.wall();
+        const float worstTick =
+            wall.size() > ticksBefore
+                ? *std::max_element(wall.begin() + static_cast<std::ptrdiff_t>(ticksBefore),
+                                    wall.end())
+                : 0.0f;
+        // At 100 frames a second every call brings one row; else a row may hold a later call's
+        // counter, up to a frame's rows and one for rounding.
+        const double rowsPerFrame = 100.0 / options_.FramesPerSecond;
+        const int slack =
+            options_.FramesPerSecond == 100.0 ? 0 : static_cast<int>(std::ceil(rowsPerFrame)) + 1;
+        const ExportCheck check = checkExport(path, set, firstTick_, clickTick, slack);
         std::printf("export %-16s %9lld rows: %6.3f ms on the simulator's thread, complete "
                     "after %6.3f s and %lld ticks (worst %.2f ms)  %s\n",
                     file.c_str(), static_cast<long long>(check.Rows), seconds * 1e3, complete,
-                    ticksMeanwhile, worstTick * 1e3,
+                    ticksMeanwhile, static_cast<double>(worstTick),
                     check.Ok ? "every row exact" : check.Problem.c_str());
         std::fflush(stdout);
         if (!check.Ok) fail(file + ": " + check.Problem);
@@ -264,8 +287,6 @@ private:
         module_.unload();
         xphost::setFrameHook(nullptr);
         const ResidentMemory end = residentMemory();
-        std::vector<float> ticks(tickSeconds_.begin(),
-                                 tickSeconds_.begin() + static_cast<std::ptrdiff_t>(ticksRun_));
         const double payload = static_cast<double>(rowsRecorded_) * kSets * kChannels * 4.0;
         const double held = static_cast<double>(end.PeakBytes - baseline_.NowBytes);
         rusage usage{};
@@ -273,20 +294,19 @@ private:
         const double cpu =
             static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
             static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-        std::printf("simulated %.2f h (%lld ticks recorded) in %.1f s wall, %.1f s of CPU\n",
-                    options_.Hours, rowsRecorded_, secondsSince(begin), cpu);
-        if (!ticks.empty()) {
-            std::nth_element(ticks.begin(), ticks.begin() + ticks.size() / 2, ticks.end());
-            const float median = ticks[ticks.size() / 2];
-            const float worst = *std::max_element(ticks.begin(), ticks.end());
-            std::printf("tick: median %.2f us, worst %.2f us; worst while an export was written "
-                        "%.2f us\n",
-                        median * 1e6, worst * 1e6, worstExportTick_ * 1e6);
-        }
+        std::printf("simulated %.2f h at %.0f frames a second (%lld ticks, %lld rows recorded) in "
+                    "%.1f s wall, %.1f s of CPU\n",
+                    options_.Hours, options_.FramesPerSecond, ticksRun_, rowsRecorded_,
+                    secondsSince(begin), cpu);
+        std::printf("ticks (ms):\n");
+        ticks_.print("while recording, no export being written", kSlowMs);
+        exportTicks_.print("while an export was being written", kSlowMs);
         std::printf("memory: baseline %.1f MiB, peak %.1f MiB; peak over baseline %.1f MiB for "
-                    "a payload of %.1f MiB (24 floats per tick): %.2fx\n",
+                    "a payload of %.1f MiB (24 floats per row): %.2fx; %.1f MiB per recorded "
+                    "hour, %.1f bytes per 0.01 s\n",
                     baseline_.NowBytes / kMiB, end.PeakBytes / kMiB, held / kMiB, payload / kMiB,
-                    payload > 0 ? held / payload : 0.0);
+                    payload > 0 ? held / payload : 0.0, held / kMiB / options_.Hours,
+                    rowsRecorded_ > 0 ? held / static_cast<double>(rowsRecorded_) : 0.0);
         std::printf("screenshots: %d; %s\n", screenshots_,
                     ok_ ? "every check held" : "FAILED (see the messages above)");
         return ok_ ? 0 : 1;
@@ -304,8 +324,8 @@ private:
     long long ticksRun_ = 0;
     int screenshots_ = 0;
     ResidentMemory baseline_;
-    std::vector<float> tickSeconds_;
-    float worstExportTick_ = 0.0f;
+    CallTimes ticks_;
+    CallTimes exportTicks_;
 };
 
 } // namespace
@@ -313,7 +333,8 @@ private:
 int main(int argc, char **argv) {
     Options options;
     if (!parseOptions(argc, argv, &options)) {
-        std::fprintf(stderr, "usage: plotwright-soak [--hours H] [--module FILE] [--out DIR]\n");
+        std::fprintf(stderr, "usage: plotwright-soak [--hours H] [--framerate R] [--module FILE] "
+                             "[--out DIR]\n");
         return 2;
     }
     std::error_code ec;
