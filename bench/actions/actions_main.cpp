@@ -164,6 +164,9 @@ public:
         ticksRecording_.print("while recording", kSlowMs);
         ticksDuringExport_.print("while an export is written", kSlowMs);
         ticksAfterAction_.print("in the second after each other action", kSlowMs);
+        controlDuringExport_.print("control: the same work every time, no plug-in code, beside "
+                                   "each tick while an export is written",
+                                   kSlowMs);
     }
 
 private:
@@ -241,6 +244,7 @@ private:
         long long ticks = 0;
         while (ok_ && fileIdentity(path) == before && ticks < kMaxTicksPerExport) {
             ticksDuringExport_.time([] { xphost::runFrames(1); });
+            controlDuringExport_.time(controlWork);
             ++ticks;
         }
         if (fileIdentity(path) == before) fail(path + " never became complete");
@@ -265,7 +269,7 @@ private:
     XPWidgetID graph_ = nullptr, setup_ = nullptr, scaling_ = nullptr;
     int set_ = 0;
     std::map<std::string, CallTimes> actions_;
-    CallTimes ticksRecording_, ticksDuringExport_, ticksAfterAction_;
+    CallTimes ticksRecording_, ticksDuringExport_, ticksAfterAction_, controlDuringExport_;
     std::vector<double> exportComplete_;
 };
 

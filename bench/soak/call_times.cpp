@@ -3,6 +3,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace plotwright_soak {
@@ -49,6 +50,13 @@ double threadCpuMs() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+void controlWork() {
+    // About as long as a median tick; volatile keeps the compiler from folding the loop away.
+    volatile std::uint32_t state = 1;
+    for (int step = 0; step < 4000; ++step)
+        state = state * 1664525u + 1013904223u;
 }
 
 void CallTimes::reserve(std::size_t calls) {

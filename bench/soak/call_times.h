@@ -16,6 +16,11 @@ namespace plotwright_soak {
 // CPU time of the calling thread, in milliseconds.
 double threadCpuMs();
 
+// A call with no plug-in code and a fixed amount of work (a few microseconds of arithmetic, no
+// memory, no system call), timed beside the ticks: what the machine and the kernel alone bill to
+// a thread as short as a tick, so that an outlier that hits it as well is not the plug-in's.
+void controlWork();
+
 struct CallCost {
     double CpuMs = 0.0;
     double WallMs = 0.0;

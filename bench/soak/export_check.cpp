@@ -85,10 +85,13 @@ ExportCheck checkExport(const std::string &path, int set, std::int64_t firstTick
     check.Rows = row;
     check.FirstTick = firstTick;
     check.LastTick = tick;
-    if (check.LastTick != lastTick)
+    // Above 100 calls a second the last call may have brought no row: the last row then holds
+    // the counter of a call just before it.
+    if (check.LastTick > lastTick || check.LastTick < lastTick - slackRows)
         fail(&check, row,
              "the export ends at counter " + std::to_string(check.LastTick) + ", wanted " +
-                 std::to_string(lastTick));
+                 std::to_string(lastTick) +
+                 (slackRows > 0 ? " or up to " + std::to_string(slackRows) + " before" : ""));
     return check;
 }
 
