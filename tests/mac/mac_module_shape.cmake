@@ -18,14 +18,7 @@ set(allowed_libraries
     "@executable_path/../../../Resources/plugins/XPWidgets.framework/XPWidgets"
     "/System/Library/Frameworks/OpenGL.framework/Versions/A/OpenGL")
 
-function(run out)
-  execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE output ERROR_VARIABLE error
-                  RESULT_VARIABLE result)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "${ARGN} failed: ${error}")
-  endif()
-  set(${out} "${output}" PARENT_SCOPE)
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/../shipped/run_checked.cmake")
 
 # The library a symbol must come from: the simulator's two frameworks by the SDK's naming
 # (XPLM* in XPLM, every other XP* in XPWidgets), OpenGL's gl*, and the C library for the rest.
