@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034
 # Functions that cross-build Mach-O modules for macOS here, without a Mac or an Apple SDK:
 # zig's clang compiles (with its libc++ and macOS C headers), LLVM's ld64.lld links, llvm-lipo
 # joins the two slices. Sourced by scripts/build-mac-module.sh and by the tests that build
@@ -111,7 +112,7 @@ mac_cxx_runtime() {
   local libraries=()
   local name path
   for name in libc++.a libc++abi.a libcompiler_rt.a; do
-    path="$(tr ' ' '\n' <<<"$line" | grep -E "/$(sed 's/[+.]/\\&/g' <<<"$name")\$" | head -n 1)"
+    path="$(tr ' ' '\n' <<<"$line" | grep -F "/$name" | head -n 1)"
     if [ -z "$path" ] || [ ! -f "$path" ]; then
       echo "zig linked no $name for $arch: $line" >&2
       return 1

@@ -21,14 +21,14 @@ mkdir -p "$work/misplaced"
 cp "$work/stubs/OpenGL.tbd" "$work/misplaced/"
 mapfile -t xplm < <(mac_declared_functions 'XPLM_API ' "$source_dir"/sdk/CHeaders/XPLM/*.h)
 mapfile -t widgets < <(mac_declared_functions 'WIDGET_API ' "$source_dir"/sdk/CHeaders/Widgets/*.h)
-mac_write_stub "$work/misplaced/XPLM.tbd" "$MAC_XPLM_INSTALL_NAME" \
-  $(printf '%s\n' "${xplm[@]}" | grep -vx XPLMDebugString)
+mapfile -t xplm < <(printf '%s\n' "${xplm[@]}" | grep -vx XPLMDebugString)
+mac_write_stub "$work/misplaced/XPLM.tbd" "$MAC_XPLM_INSTALL_NAME" "${xplm[@]}"
 mac_write_stub "$work/misplaced/XPWidgets.tbd" "$MAC_XPWIDGETS_INSTALL_NAME" \
   "${widgets[@]}" XPLMDebugString
 
 { cat "$work/exports.txt"; echo _TinyExtra; } >"$work/exports-extra.txt"
 
-# case  compile flags  stubs  exports
+# A universal module of the tiny source:  universal NAME STUBS EXPORTS [COMPILE FLAG...]
 universal() {
   local name="$1" stubs="$2" exports="$3"
   shift 3
