@@ -36,7 +36,10 @@ mac_zig_target() {
 }
 
 # One text stub (TAPI version 4) for both slices: the library's install name and the names it
-# exports, so the linker binds each function to that library without its binary.
+# exports, so the linker binds each function to that library without its binary. The module
+# records the compatibility version of each library it links, and a loader that checks it
+# refuses a library with a lower one; ours are unknown, so the module asks for 0, which any
+# version satisfies.
 #   mac_write_stub OUT INSTALL_NAME SYMBOL...
 mac_write_stub() {
   local out="$1" install_name="$2"
@@ -49,6 +52,7 @@ tbd-version:     4
 targets:         [ x86_64-macos, arm64-macos ]
 install-name:    '$install_name'
 current-version: 1
+compatibility-version: 0
 exports:
   - targets:         [ x86_64-macos, arm64-macos ]
     symbols:         [ ${symbols%, } ]
