@@ -182,13 +182,13 @@ if(LINUX_MODULE)
 endif()
 if(WINDOWS_MODULE)
   run(windows_dump x86_64-w64-mingw32-objdump -p "${WINDOWS_MODULE}")
-  # Each DLL's block: "DLL Name: XPLM_64.dll", a heading, then one "\t<hint>\t<name>" line per
-  # function, up to a blank line.
+  # Each DLL's block: "DLL Name: XPLM_64.dll", a heading, then one "\t<vma>\t <hint>  <name>"
+  # line per function, up to a blank line.
   string(REGEX MATCHALL "DLL Name: XP[A-Za-z_0-9]+\\.dll\n[^\n]*\n([^\n]+\n)*" blocks
          "${windows_dump}")
   set(windows_imports "")
   foreach(block IN LISTS blocks)
-    string(REGEX MATCHALL "\n\t *[0-9a-f]+ +XP[A-Za-z0-9_]+" names "${block}")
+    string(REGEX MATCHALL "\n\t[0-9a-f]+\t *[0-9]+ +XP[A-Za-z0-9_]+" names "${block}")
     list(TRANSFORM names REPLACE ".* " "")
     list(APPEND windows_imports ${names})
   endforeach()

@@ -26,3 +26,13 @@ foreach(case
   set_tests_properties(mac_shape.${name} PROPERTIES LABELS mac FIXTURES_REQUIRED mac-modules
                        PASS_REGULAR_EXPRESSION "${expected}")
 endforeach()
+
+# The tiny module imports two of the simulator's functions, the Linux module of this build all
+# that the plug-in uses: the comparison must name what the tiny one lacks.
+add_test(NAME mac_shape.imports-other-than-lin
+         COMMAND "${CMAKE_COMMAND}" "-DMODULE=${mac_modules}/sound/mac.xpl"
+                 "-DLINUX_MODULE=$<TARGET_FILE:plotwright>"
+                 -P "${PROJECT_SOURCE_DIR}/tests/mac/mac_module_shape.cmake")
+set_tests_properties(mac_shape.imports-other-than-lin PROPERTIES LABELS mac
+  FIXTURES_REQUIRED mac-modules
+  PASS_REGULAR_EXPRESSION "arm64 imports \\[\\] of the simulator that lin\\.xpl does not, \n *lin\\.xpl \\[XPAddWidgetCallback [^]]*XPLMAppendMenuItem")
