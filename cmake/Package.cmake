@@ -1,13 +1,12 @@
 # The release zip: the folder a user drops into the simulator's Resources/plugins, with the
-# Linux and Windows modules (stripped), a Mac-built one when given, the example settings and the
-# user's guide as one HTML page with its pictures. Lists the zip afterwards and fails unless it
-# holds exactly that.
-#   cmake -DSOURCE_DIR=... -DLINUX_BUILD=... -DWINDOWS_BUILD=... [-DMAC_XPL=...] -DOUT=...
+# Linux, Windows and Mac modules, the example settings and the user's guide as one HTML page with
+# its pictures. Lists the zip afterwards and fails unless it holds exactly that.
+#   cmake -DSOURCE_DIR=... -DLINUX_BUILD=... -DWINDOWS_BUILD=... -DMAC_BUILD=... -DOUT=...
 #         -P cmake/Package.cmake
 # LINUX_BUILD is the folder scripts/build-shipped-module.sh leaves, holding the lin.xpl built in
-# the Debian 11 root. The example settings ship as PlotwrightExample.ini, never as
+# the Debian 11 root; MAC_BUILD the one scripts/build-mac-module.sh leaves. The example settings ship as PlotwrightExample.ini, never as
 # Plotwright.ini: copying the folder over an install then cannot replace the user's own file.
-foreach(required SOURCE_DIR LINUX_BUILD WINDOWS_BUILD OUT)
+foreach(required SOURCE_DIR LINUX_BUILD WINDOWS_BUILD MAC_BUILD OUT)
   if(NOT DEFINED ${required})
     message(FATAL_ERROR "Package.cmake needs -D${required}=...")
   endif()
@@ -18,7 +17,7 @@ string(REGEX MATCH "VERSION ([0-9.]+)" version "${project_line}")
 set(version "${CMAKE_MATCH_1}")
 set(zip_name "Plotwright-v${version}.zip")
 
-foreach(path SOURCE_DIR LINUX_BUILD WINDOWS_BUILD OUT)
+foreach(path SOURCE_DIR LINUX_BUILD WINDOWS_BUILD MAC_BUILD OUT)
   get_filename_component(${path} "${${path}}" ABSOLUTE)
 endforeach()
 set(stage "${OUT}/stage")
@@ -47,15 +46,20 @@ include("${SOURCE_DIR}/tests/shipped/linux_module_shape.cmake")
 set(MODULE "${folder}/64/win.xpl")
 set(OBJDUMP x86_64-w64-mingw32-objdump)
 include("${SOURCE_DIR}/tests/windows/module_shape.cmake")
-set(expected Plotwright/ Plotwright/64/ Plotwright/64/lin.xpl Plotwright/64/win.xpl)
-if(MAC_XPL)
-  # Stripped on the Mac it was built on; the tools here cannot edit a Mach-O file.
-  if(NOT EXISTS "${MAC_XPL}")
-    message(FATAL_ERROR "MAC_XPL=${MAC_XPL} does not exist")
-  endif()
-  file(COPY_FILE "${MAC_XPL}" "${folder}/64/mac.xpl")
-  list(APPEND expected Plotwright/64/mac.xpl)
+# The Mac module ships as the linker left it: its arm64 slice is signed, and stripping would
+# break the signature (the linker already left out the debugging symbols).
+if(NOT EXISTS "${MAC_BUILD}/Plotwright/64/mac.xpl")
+  message(FATAL_ERROR "No ${MAC_BUILD}/Plotwright/64/mac.xpl: build it first (make package "
+                      "builds every module)")
 endif()
+file(COPY_FILE "${MAC_BUILD}/Plotwright/64/mac.xpl" "${folder}/64/mac.xpl")
+set(MODULE "${folder}/64/mac.xpl")
+set(LINUX_MODULE "${folder}/64/lin.xpl")
+set(WINDOWS_MODULE "${folder}/64/win.xpl")
+set(BUILD_PATHS "${SOURCE_DIR}" "${OUT}" "${MAC_BUILD}")
+include("${SOURCE_DIR}/tests/mac/mac_module_shape.cmake")
+set(expected Plotwright/ Plotwright/64/ Plotwright/64/lin.xpl Plotwright/64/win.xpl
+             Plotwright/64/mac.xpl)
 
 file(COPY_FILE "${SOURCE_DIR}/dist/Plotwright.ini" "${folder}/PlotwrightExample.ini")
 # The guide as a page any browser opens from the zip; the Markdown stays in the repository.

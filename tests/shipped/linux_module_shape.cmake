@@ -7,14 +7,7 @@ cmake_policy(VERSION 3.25)
 set(oldest_c_library 2.31)
 set(allowed_libraries ld-linux-x86-64.so.2 libGL.so.1 libc.so.6 libpthread.so.0)
 
-function(run out)
-  execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE output ERROR_VARIABLE error
-                  RESULT_VARIABLE result)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "${ARGN} failed: ${error}")
-  endif()
-  set(${out} "${output}" PARENT_SCOPE)
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/run_checked.cmake")
 
 if(NOT EXISTS "${MODULE}")
   message(FATAL_ERROR "no ${MODULE}")
