@@ -4,8 +4,10 @@
 // reports any API call from another thread as an error).
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -17,6 +19,7 @@
 #include "graph/export_writer.h"
 #include "graph/sample_store.h"
 #include "plugin_entry.h"
+#include "support/file_sync_log.h"
 #include "support/host_fixture.h"
 #include "xphost/host.h"
 #include "xphost/menus.h"
@@ -190,6 +193,24 @@ TEST_F(ExportWriterTest, AFailureIsLoggedFromTheSimulatorsThreadOnly) {
               0u)
         << xphost::logText();
 }
+
+#if !defined(_WIN32)
+// The new file is in place once the rename is done: a folder whose flush fails afterwards is a
+// warning, not "Could not write", which would send the user after a file that is fine.
+TEST_F(ExportWriterTest, AFolderThatCannotBeFlushedAfterTheReplaceIsAWarningNotAFailure) {
+    plotwright_test::FileSyncLog log;
+    log.failFolderFlushes(EIO);
+    appendRows(store_, 1, 3);
+    requestCsvExport(store_, 1);
+    gCsvExportWriter.waitUntilIdle();
+    gCsvExportWriter.deliverMessages();
+    EXPECT_EQ(readFile(exportPath(1)), expectedRows(3));
+    EXPECT_EQ(xphost::logText(), "Plotwright - Wrote " + exportPath(1) +
+                                     ", but its folder could not be flushed to the disk (" +
+                                     std::strerror(EIO) +
+                                     "); after a power cut the earlier file may come back.\n");
+}
+#endif
 
 TEST_F(ExportWriterTest, NoMemoryForTheSnapshotRefusesTheExportAndChangesNothing) {
     appendRows(store_, 0, SampleStore::kBlockFloats + 1);

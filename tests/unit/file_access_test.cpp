@@ -217,19 +217,22 @@ TEST_F(FileAccessTest, TheDataReachesTheDiskBeforeTheNameAndTheFolderAfterIt) {
     EXPECT_EQ(readFile(target), "new\n");
     EXPECT_FALSE(fileExists(target + kPartialFileSuffix));
 
-    // The folder failing after the rename: the new file stands, but is not said to be safe. A
-    // file system that cannot flush folders at all (EINVAL) is no failure.
+    // The folder failing after the rename: the new file stands and is written, but is not said
+    // to be safe. A file system that cannot flush folders at all (EINVAL) is no failure.
     {
         plotwright_test::FileSyncLog log;
         log.failFolderFlushes(EIO);
         ReplacingFileWriter writer(target.c_str());
         writer.write("newer\n", 6);
-        EXPECT_FALSE(writer.commit());
-        EXPECT_EQ(writer.problem().Failure, FileFailure::WriteFailed);
+        EXPECT_TRUE(writer.commit());
+        EXPECT_EQ(readFile(target), "newer\n");
+        EXPECT_EQ(writer.problem().Failure, FileFailure::FolderNotFlushed);
+        EXPECT_STREQ(writer.problem().Detail, std::strerror(EIO));
         log.failFolderFlushes(EINVAL);
         ReplacingFileWriter again(target.c_str());
         again.write("newest\n", 7);
         EXPECT_TRUE(again.commit());
+        EXPECT_EQ(again.problem().Failure, FileFailure::None);
     }
     EXPECT_EQ(readFile(target), "newest\n");
 }
