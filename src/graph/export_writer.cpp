@@ -24,42 +24,53 @@ CsvExportWriter::~CsvExportWriter() {
 
 void CsvExportWriter::submit(std::unique_ptr<CsvExportJob> job) {
     if (!job) return;
+    std::unique_ptr<CsvExportJob> replaced;
     {
         std::unique_lock<std::mutex> lock(mutex_);
-        std::unique_ptr<CsvExportJob> replaced;
-        bool queued = false;
-        for (std::size_t i = 0; i < waitingCount_; ++i) {
-            if (waiting_[i]->Set == job->Set) {
-                replaced = std::move(waiting_[i]);
-                waiting_[i] = std::move(job);
-                queued = true;
-                break;
-            }
+        std::size_t slot = 0;
+        while (slot < waitingCount_ && waiting_[slot]->Set != job->Set)
+            ++slot;
+        if (slot < waitingCount_) replaced = std::move(waiting_[slot]);
+        // The thread comes first, so that a job is queued only where a thread will take it.
+        const bool threaded = startThread();
+        if (threaded) {
+            if (slot == waitingCount_) ++waitingCount_;
+            waiting_[slot] = std::move(job);
+        } else if (replaced) {
+            // The job is written below, on this thread: the one it replaces has had its day.
+            for (std::size_t i = slot + 1; i < waitingCount_; ++i)
+                waiting_[i - 1] = std::move(waiting_[i]);
+            --waitingCount_;
         }
-        if (!queued && waitingCount_ < kSettingsFileJob + 1) {
-            waiting_[waitingCount_++] = std::move(job);
-            queued = true;
-        }
-        if (queued && !startThread()) {
-            // No thread to be had: take the job back and write it below, on this thread,
-            // rather than lose it.
-            job = std::move(waiting_[--waitingCount_]);
-            queued = false;
-        }
+        // The replaced snapshot may hold the last reference to a set cleared since: its blocks
+        // go back on the writer's thread, as a Clear's do.
+        if (replaced && retireLocked(replaced->Rows)) replaced.reset();
         lock.unlock();
-        // The replaced snapshot's references are dropped outside the lock.
-        replaced.reset();
-        if (queued) {
+        if (threaded) {
             work_.notify_one();
             return;
         }
     }
+    // No thread to be had: written here and now rather than lost.
     char message[kFileLogLineBytes];
-    if (job && writeCsvExport(*job, nullptr, message, sizeof message) != CsvExportOutcome::Written)
+    if (writeCsvExport(*job, nullptr, message, sizeof message) != CsvExportOutcome::Written)
         XPLMDebugString(message);
 }
 
+// Called with mutex_ held.
+bool CsvExportWriter::retireLocked(SampleStore::SetSnapshot &blocks) {
+    if (!blocks.Owner) return true;
+    try {
+        if (!startThread()) return false;
+        retired_.push_back(std::move(blocks));
+        return true;
+    } catch (...) {
+        return false; // no room in the list
+    }
+}
+
 bool CsvExportWriter::startThread() {
+    if (refuseThreads && refuseThreads()) return false;
     if (thread_.joinable()) return true;
     try {
         stopping_ = false;
@@ -74,12 +85,7 @@ bool CsvExportWriter::startThread() {
 void CsvExportWriter::release(SampleStore::SetSnapshot &&blocks) {
     if (!blocks.Owner) return;
     std::unique_lock<std::mutex> lock(mutex_);
-    try {
-        if (!startThread()) return; // blocks is freed here, on return
-        retired_.push_back(std::move(blocks));
-    } catch (...) {
-        return; // no room in the list: freed here, on return
-    }
+    if (!retireLocked(blocks)) return; // no thread or no room: freed here, on return
     lock.unlock();
     work_.notify_one();
 }

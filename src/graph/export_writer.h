@@ -34,7 +34,8 @@ public:
     CsvExportWriter &operator=(const CsvExportWriter &) = delete;
 
     // The simulator's thread: queues the job. When no thread can be started, writes it here and
-    // now, so that an export is never lost.
+    // now, so that an export is never lost. Jobs wait only while a thread runs to take them:
+    // the thread is started before a job is queued, and finish() empties the queue.
     void submit(std::unique_ptr<CsvExportJob> job);
 
     // The simulator's thread: frees blocks a Clear took out of the store on the writer's
@@ -62,6 +63,9 @@ public:
     // Runs on the writer's thread before each export. Empty in the plug-in; tests hold the
     // writer here to act while an export is under way.
     std::function<void()> beforeEachExport;
+    // Asked on the simulator's thread before any use of the thread. Empty in the plug-in; tests
+    // return true to act as if the system would give the writer no thread at all.
+    std::function<bool()> refuseThreads;
 
     // The most lines kept for the simulator's log between two deliveries; one more line says
     // how many were dropped.
@@ -71,6 +75,9 @@ private:
     void run();
     // With mutex_ held: starts the thread unless it runs. False when none can be had.
     bool startThread();
+    // With mutex_ held: hands blocks to the thread to free. False when no thread or no room
+    // could be had; the caller frees them then.
+    bool retireLocked(SampleStore::SetSnapshot &blocks);
     void keepMessage(const char *line);
 
     std::mutex mutex_;

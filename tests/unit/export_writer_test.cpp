@@ -88,6 +88,7 @@ protected:
     void TearDown() override {
         gCsvExportWriter.finish(kExportStopGrace);
         gCsvExportWriter.beforeEachExport = nullptr;
+        gCsvExportWriter.refuseThreads = nullptr;
         HostTest::TearDown();
     }
     std::string exportPath(int set) const {
@@ -180,6 +181,33 @@ TEST_F(ExportWriterTest, AStopPastItsGraceGivesUpKeepsTheOldFilesAndLeavesNoThre
     EXPECT_EQ(readFile(exportPath(1)), expectedRows(5));
 }
 
+// Without a thread an export is written at once on the simulator's thread: it must be the one
+// asked for, even when it replaces an export waiting between others.
+TEST_F(ExportWriterTest, WithoutAThreadTheExportAskedForIsWrittenAtOnce) {
+    appendRows(store_, 0, 1);
+    appendRows(store_, 1, 2, 10);
+    appendRows(store_, 2, 3, 20);
+    holdWriter();
+    requestCsvExport(store_, 0);
+    gate_.waitForArrivals(1);
+    requestCsvExport(store_, 1); // set 2 waits
+    requestCsvExport(store_, 2); // set 3 waits behind it
+    appendRows(store_, 1, 4, 10);
+    gCsvExportWriter.refuseThreads = [] { return true; };
+    requestCsvExport(store_, 1);
+    gCsvExportWriter.refuseThreads = nullptr;
+    EXPECT_EQ(readFile(exportPath(1)), expectedRows(6, 10));
+    EXPECT_FALSE(fileExists(exportPath(2)));
+
+    // The replaced export of set 2 is gone; set 3's still comes.
+    gate_.open();
+    gCsvExportWriter.waitUntilIdle();
+    EXPECT_EQ(gate_.arrived(), 2);
+    EXPECT_EQ(readFile(exportPath(1)), expectedRows(6, 10));
+    EXPECT_EQ(readFile(exportPath(2)), expectedRows(3, 20));
+    EXPECT_EQ(xphost::logText(), "");
+}
+
 TEST_F(ExportWriterTest, AFailureIsLoggedFromTheSimulatorsThreadOnly) {
     std::filesystem::remove_all(plotwright_test::fsPath(pluginDir_));
     plotwright_test::writeFile(root_ + "Resources/plugins/Plotwright", "not a folder");
@@ -256,6 +284,49 @@ TEST_F(ExportWriterTest, ClearFreesTheBlocksOffTheSimulatorsThread) {
     EXPECT_EQ(store_.sampleCount(1), 0u);
     EXPECT_EQ(store_.bytesHeld(1), 0u);
     gCsvExportWriter.waitUntilIdle();
+    std::lock_guard<std::mutex> lock(gFreedMutex);
+    EXPECT_EQ(gFreedHere, 0);
+    EXPECT_EQ(gFreedElsewhere, 3 * SampleStore::kChannels);
+}
+
+// An export waiting behind others holds its snapshot of a set; once the set is cleared, that
+// snapshot may be the last reference to ten hours of blocks. A newer export of the set replaces
+// the waiting one, and the blocks must still go back on the writer's thread.
+TEST_F(ExportWriterTest, AReplacedWaitingExportFreesAClearedSetOffTheSimulatorsThread) {
+    gTestThread = std::this_thread::get_id();
+    gFreedHere = gFreedElsewhere = 0;
+    store_.allocateBlock = [] {
+        SampleStore::Block block = SampleStore::defaultBlockAllocator();
+        block.get_deleter().Free = &countingFree;
+        return block;
+    };
+    appendRows(store_, 0, 1);
+    appendRows(store_, 1, 2 * SampleStore::kBlockFloats + 1);
+    appendRows(store_, 2, 1);
+    // The first export is held, and so is the second.
+    Gate second;
+    int arrivals = 0; // the writer's thread alone counts
+    gCsvExportWriter.beforeEachExport = [&] {
+        ++arrivals;
+        if (arrivals == 1) gate_.pass();
+        if (arrivals == 2) second.pass();
+    };
+    requestCsvExport(store_, 0); // set 1 runs
+    gate_.waitForArrivals(1);
+    requestCsvExport(store_, 2); // set 3 waits
+    requestCsvExport(store_, 1); // set 2 waits behind it
+    clearSetInBackground(store_, 1);
+    gate_.open();
+    second.waitForArrivals(1); // set 3 runs; the Clear's own reference is gone
+    appendRows(store_, 1, 2, 50);
+    requestCsvExport(store_, 1); // replaces the waiting one, the cleared rows' last holder
+    {
+        std::lock_guard<std::mutex> lock(gFreedMutex);
+        EXPECT_EQ(gFreedHere, 0);
+    }
+    second.open();
+    gCsvExportWriter.waitUntilIdle();
+    EXPECT_EQ(readFile(exportPath(1)), expectedRows(2, 50));
     std::lock_guard<std::mutex> lock(gFreedMutex);
     EXPECT_EQ(gFreedHere, 0);
     EXPECT_EQ(gFreedElsewhere, 3 * SampleStore::kChannels);
