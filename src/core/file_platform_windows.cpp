@@ -230,6 +230,16 @@ void removeFile(const char *path) {
     if (widen(path, wide, ignored)) DeleteFileW(wide.Text);
 }
 
+bool keepModuleMapped() {
+    // FreeLibrary unmaps the DLL at its last reference; a pinned one stays until the process
+    // ends. The same holds for the program itself, which is never unloaded anyway.
+    static const char anchor = 0;
+    HMODULE module = nullptr;
+    return GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                  GET_MODULE_HANDLE_EX_FLAG_PIN,
+                              reinterpret_cast<LPCWSTR>(&anchor), &module) != 0;
+}
+
 } // namespace file_platform
 
 #endif

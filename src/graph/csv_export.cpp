@@ -84,6 +84,12 @@ CsvExportOutcome writeCsvExport(const CsvExportJob &job, const std::atomic<bool>
         }
     }
     if (end != chunk) file.write(chunk, static_cast<std::size_t>(end - chunk));
+    // The last write may have been the one the disk held: a writer given up meanwhile keeps the
+    // previous file, as it said it would.
+    if (cancelled(cancel)) {
+        formatCancelledExport(job, message, messageSize);
+        return CsvExportOutcome::Cancelled;
+    }
     const bool written = file.commit();
     if (written && file.problem().Failure == FileFailure::None) return CsvExportOutcome::Written;
     formatFileProblem(message, messageSize, "write", job.Path, file.problem());

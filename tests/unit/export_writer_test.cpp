@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,7 @@
 #include "plugin_entry.h"
 #include "support/file_sync_log.h"
 #include "support/host_fixture.h"
+#include "support/write_stall.h"
 #include "xphost/host.h"
 #include "xphost/menus.h"
 #include "xphost/widgets.h"
@@ -163,9 +165,12 @@ TEST_F(ExportWriterTest, AStopPastItsGraceGivesUpKeepsTheOldFilesAndLeavesNoThre
     requestCsvExport(store_, 1);
     gate_.waitForArrivals(1);
 
-    gCsvExportWriter.finish(std::chrono::milliseconds(0));
+    // The writer notices at once; a whole minute to end keeps a loaded machine from leaving it
+    // behind instead.
+    gCsvExportWriter.finish(std::chrono::milliseconds(0), std::chrono::minutes(1));
 
     EXPECT_FALSE(gCsvExportWriter.running());
+    EXPECT_EQ(gCsvExportWriter.threadsLeftBehind(), 0u);
     EXPECT_EQ(readFile(exportPath(0)), "the earlier export\n");
     EXPECT_FALSE(fileExists(exportPath(0) + kPartialFileSuffix));
     EXPECT_FALSE(fileExists(exportPath(1)));
@@ -207,6 +212,65 @@ TEST_F(ExportWriterTest, WithoutAThreadTheExportAskedForIsWrittenAtOnce) {
     EXPECT_EQ(readFile(exportPath(2)), expectedRows(3, 20));
     EXPECT_EQ(xphost::logText(), "");
 }
+
+#if defined(__linux__)
+// A disk that stops answering inside a write (a stalled drive, a network share gone): the stop
+// returns within its bound all the same and leaves the thread to end on its own, a new thread
+// writes every file but the one the old thread holds, and once the disk answers the old thread
+// gives its export up, keeps the earlier file and ends.
+TEST_F(ExportWriterTest, AStopReturnsWithinItsBoundWhileTheDiskHoldsAWrite) {
+    namespace stall = plotwright_test::write_stall;
+    using std::chrono::seconds;
+    plotwright_test::writeFile(exportPath(0), "the earlier export\n");
+    appendRows(store_, 0, 10);
+    appendRows(store_, 1, 5);
+    stall::ReleaseAtEnd releaseAtEnd;
+    stall::arm("Plotwright1.csv" + std::string(kPartialFileSuffix));
+    requestCsvExport(store_, 0);
+    stall::waitUntilHeld();
+    {
+        // Code that waits for the disk returns only once the watchdog lets the write go, two
+        // minutes on: far beyond the bound and its slack for a loaded machine.
+        stall::Watchdog watchdog(seconds(120));
+        const auto start = std::chrono::steady_clock::now();
+        gCsvExportWriter.finish(std::chrono::milliseconds(0));
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(waited, kExportGiveUpWait + seconds(30));
+    }
+    EXPECT_FALSE(gCsvExportWriter.running());
+    ASSERT_EQ(gCsvExportWriter.threadsLeftBehind(), 1u);
+    std::string expectedLog = "Plotwright - Could not finish writing " + exportPath(0) +
+                              ": the disk did not answer in time, so the plug-in stopped waiting; "
+                              "the earlier file stays unless the disk completes the write later.\n";
+    EXPECT_EQ(xphost::logText(), expectedLog);
+
+    requestCsvExport(store_, 0);
+    requestCsvExport(store_, 1);
+    gCsvExportWriter.waitUntilIdle();
+    gCsvExportWriter.deliverMessages();
+    EXPECT_EQ(readFile(exportPath(1)), expectedRows(5));
+    EXPECT_EQ(readFile(exportPath(0)), "the earlier export\n");
+    expectedLog += "Plotwright - Could not write " + exportPath(0) +
+                   ": an earlier export of it is still waiting for the disk; export again once "
+                   "the disk answers.\n";
+    EXPECT_EQ(xphost::logText(), expectedLog);
+
+    stall::release();
+    while (gCsvExportWriter.threadsLeftBehind() != 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    gCsvExportWriter.deliverMessages();
+    EXPECT_EQ(readFile(exportPath(0)), "the earlier export\n");
+    EXPECT_FALSE(fileExists(exportPath(0) + kPartialFileSuffix));
+    expectedLog += "Plotwright - Could not write " + exportPath(0) +
+                   ": the plug-in stopped before the export was complete; the previous file was "
+                   "kept.\n";
+    EXPECT_EQ(xphost::logText(), expectedLog);
+
+    requestCsvExport(store_, 0);
+    gCsvExportWriter.waitUntilIdle();
+    EXPECT_EQ(readFile(exportPath(0)), expectedRows(10));
+}
+#endif
 
 TEST_F(ExportWriterTest, AFailureIsLoggedFromTheSimulatorsThreadOnly) {
     std::filesystem::remove_all(plotwright_test::fsPath(pluginDir_));
@@ -271,14 +335,19 @@ void countingFree(float *block) {
     delete[] block;
 }
 
-TEST_F(ExportWriterTest, ClearFreesTheBlocksOffTheSimulatorsThread) {
+// From now on, the store's blocks count where they are freed: here or elsewhere.
+void countFreesByThread(SampleStore &store) {
     gTestThread = std::this_thread::get_id();
     gFreedHere = gFreedElsewhere = 0;
-    store_.allocateBlock = [] {
+    store.allocateBlock = [] {
         SampleStore::Block block = SampleStore::defaultBlockAllocator();
         block.get_deleter().Free = &countingFree;
         return block;
     };
+}
+
+TEST_F(ExportWriterTest, ClearFreesTheBlocksOffTheSimulatorsThread) {
+    countFreesByThread(store_);
     appendRows(store_, 1, 2 * SampleStore::kBlockFloats + 1);
     clearSetInBackground(store_, 1);
     EXPECT_EQ(store_.sampleCount(1), 0u);
@@ -293,13 +362,7 @@ TEST_F(ExportWriterTest, ClearFreesTheBlocksOffTheSimulatorsThread) {
 // snapshot may be the last reference to ten hours of blocks. A newer export of the set replaces
 // the waiting one, and the blocks must still go back on the writer's thread.
 TEST_F(ExportWriterTest, AReplacedWaitingExportFreesAClearedSetOffTheSimulatorsThread) {
-    gTestThread = std::this_thread::get_id();
-    gFreedHere = gFreedElsewhere = 0;
-    store_.allocateBlock = [] {
-        SampleStore::Block block = SampleStore::defaultBlockAllocator();
-        block.get_deleter().Free = &countingFree;
-        return block;
-    };
+    countFreesByThread(store_);
     appendRows(store_, 0, 1);
     appendRows(store_, 1, 2 * SampleStore::kBlockFloats + 1);
     appendRows(store_, 2, 1);
