@@ -15,6 +15,7 @@
 
 #include "core/file_access.h"
 #include "support/file_faults.h"
+#include "support/file_links.h"
 #include "support/file_sync_log.h"
 #include "support/host_fixture.h"
 
@@ -178,6 +179,33 @@ TEST_F(FileAccessTest, AWrittenPathMayFillTheLimitLessTheTemporarySuffix) {
     std::error_code ignored;
     std::filesystem::remove_all(plotwright_test::fsPath(folder_ + std::string(100, 'd')), ignored);
 }
+
+#if defined(_WIN32)
+// MoveFileEx acts on a link itself: without following the link first, the replace leaves a
+// plain file in its place and the file it names never changes.
+TEST_F(FileAccessTest, AWriteThroughALinkReachesTheFileItNamesOnWindowsToo) {
+    writeFile(folder_ + "real.csv", "old\n");
+    std::string why;
+    ASSERT_TRUE(plotwright_test::makeFileLink(folder_, "link.csv", "real.csv", &why)) << why;
+    {
+        ReplacingFileWriter writer((folder_ + "link.csv").c_str());
+        ASSERT_TRUE(writer.isOpen()) << writer.problem().Detail;
+        writer.write("new\n", 4);
+        ASSERT_TRUE(writer.commit()) << writer.problem().Detail;
+    }
+    EXPECT_EQ(readFile(folder_ + "real.csv"), plotwright_test::textFileBytes("new\n"));
+    EXPECT_EQ(readFile(folder_ + "link.csv"), plotwright_test::textFileBytes("new\n"));
+    // Still a link: a second version reaches the named file too.
+    {
+        ReplacingFileWriter writer((folder_ + "link.csv").c_str());
+        writer.write("newer\n", 6);
+        ASSERT_TRUE(writer.commit()) << writer.problem().Detail;
+    }
+    EXPECT_EQ(readFile(folder_ + "real.csv"), plotwright_test::textFileBytes("newer\n"));
+    EXPECT_FALSE(fileExists(folder_ + "real.csv" + kPartialFileSuffix));
+    EXPECT_FALSE(fileExists(folder_ + "link.csv" + kPartialFileSuffix));
+}
+#endif
 
 #if !defined(_WIN32)
 TEST_F(FileAccessTest, TheDataReachesTheDiskBeforeTheNameAndTheFolderAfterIt) {
