@@ -38,8 +38,10 @@ trap cleanup EXIT
 (cd "$source_dir" && tar cf - src sdk/CHeaders) | "${as_root[@]}" tar xf - -C "$work"
 
 # The flags of the release preset and its warnings as errors, so code that g++ 10 reads
-# otherwise than the machine's compiler stops the build here. -pthread: before the C library
-# 2.34 the export writer's thread comes from libpthread.so.0, which the module must name.
+# otherwise than the machine's compiler stops the build here. -pthread and -ldl: before the C
+# library 2.34 the export writer's thread comes from libpthread.so.0, and dlopen, with which the
+# module keeps itself mapped for an export thread a stop left behind, from libdl.so.2; the module
+# must name both.
 read -r -d '' build_in_root <<'SCRIPT' || true
 set -eu
 cd "$1"
@@ -53,7 +55,7 @@ ls src/plugin_entry.cpp src/core/*.cpp src/sampling/*.cpp src/graph/*.cpp src/wi
 export flags
 xargs -P 2 -I SRC sh -c 'g++ $flags -c SRC -o "obj/$(echo SRC | tr / _).o"' <sources
 g++ $flags -DPLOTWRIGHT_OWN_CXX_RUNTIME=1 -shared -o lin.xpl src/module_anchor.cc obj/*.o \
-    -static-libstdc++ -static-libgcc -Wl,--version-script=src/exports.map -lGL
+    -static-libstdc++ -static-libgcc -Wl,--version-script=src/exports.map -lGL -ldl
 g++ --version | head -n 1 >compiler
 SCRIPT
 

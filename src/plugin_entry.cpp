@@ -93,7 +93,8 @@ PLOTWRIGHT_EXPORT int XPluginStart(char *outName, char *outSignature, char *outD
 }
 
 PLOTWRIGHT_EXPORT void XPluginStop(void) {
-    // No thread may run once the module can be unloaded.
+    // Within kExportStopBound: a thread the disk still holds then is left behind, with the
+    // module kept mapped for it.
     gCsvExportWriter.finish(kExportStopGrace);
     XPLMUnregisterFlightLoopCallback(flightLoopCallback, nullptr);
     if (gAppState == nullptr) return;
@@ -117,8 +118,9 @@ PLOTWRIGHT_EXPORT int XPluginEnable(void) {
     return 1;
 }
 
-// A disabled plug-in runs no code: running exports get their grace time to finish, and the
-// writer's thread is joined. The next export starts it again.
+// A disabled plug-in runs no code: running exports get their grace time to finish and the
+// writer's thread ends (or, held by a disk that does not answer, is left to end on its own).
+// The next export starts a new one.
 PLOTWRIGHT_EXPORT void XPluginDisable(void) { gCsvExportWriter.finish(kExportStopGrace); }
 
 PLOTWRIGHT_EXPORT void XPluginReceiveMessage(XPLMPluginID inFromWho, int inMessage,

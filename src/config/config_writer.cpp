@@ -109,6 +109,8 @@ bool writeConfigFile(const AppState &state) {
     if (!formatConfigFile(state, text)) {
         setFileProblem(problem, FileFailure::WriteFailed, 0);
     } else if (writeWholeTextFile(path, text, problem)) {
+        // Written; the log still hears of a folder whose flush failed.
+        if (problem.Failure != FileFailure::None) logFileProblem("write", path, problem);
         return true;
     }
     logFileProblem("write", path, problem);

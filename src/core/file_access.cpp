@@ -95,8 +95,11 @@ bool ReplacingFileWriter::commit() {
         file_platform::removeFile(partial_);
         return false;
     }
-    // The partial's name is gone now, so nothing is removed even if the folder's flush fails.
-    return file_platform::flushFolderOf(target_, problem_);
+    // The new file stands under the target's name now, whatever the folder's flush says: that
+    // is a warning for the log, not a failed write.
+    if (!file_platform::flushFolderOf(target_, problem_))
+        problem_.Failure = FileFailure::FolderNotFlushed;
+    return true;
 }
 
 void ReplacingFileWriter::abandon() {
@@ -112,7 +115,7 @@ bool writeWholeTextFile(const char *path, const std::string &text, FileProblem &
         return false;
     }
     file.write(text.data(), text.size());
-    if (file.commit()) return true;
+    const bool written = file.commit();
     problem = file.problem();
-    return false;
+    return written;
 }

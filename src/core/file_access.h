@@ -42,6 +42,10 @@ enum class FileFailure {
     WriteFailed,   // a write, flush or close failed: a full disk, a vanished device
     ReplaceFailed, // the finished file could not take the target's place
     Other,
+    // Not a failure to write: the new file took the target's place, but the system did not
+    // confirm that the folder's entry reached the disk, so a power cut soon after may bring the
+    // earlier file back.
+    FolderNotFlushed,
 };
 
 struct FileProblem {
@@ -64,7 +68,8 @@ const char *describeFileProblem(const FileProblem &problem, char *out, std::size
 constexpr std::size_t kFileLogLineBytes = 4 * kMaxPathBytes + 320;
 void formatFileLogLine(char *out, std::size_t outSize, const char *action, const char *path,
                        const char *reason);
-// The same line with the reason describeFileProblem gives.
+// The same line with the reason describeFileProblem gives; for FolderNotFlushed, which is no
+// failure to write, "Plotwright - Wrote <path>, but ..." instead.
 void formatFileProblem(char *out, std::size_t outSize, const char *action, const char *path,
                        const FileProblem &problem);
 
@@ -91,8 +96,8 @@ public:
     bool isOpen() const { return file_ != nullptr; }
     // Writes all size bytes; after the first failure nothing more is written.
     void write(const void *data, std::size_t size);
-    // Flushes to the disk, closes and replaces the target. True only when the target now holds
-    // every byte, on the disk.
+    // Flushes to the disk, closes and replaces the target. True when the target now holds every
+    // byte; problem() then says FolderNotFlushed if the folder's flush after the replace failed.
     bool commit();
     const FileProblem &problem() const { return problem_; }
 
@@ -107,6 +112,6 @@ private:
 };
 
 // Replaces the file at path with text, as ReplacingFileWriter does. True when the file now holds
-// every byte; otherwise problem says why and the old file is untouched. Calls no simulator
-// function, so the export writer's thread may use it.
+// every byte (problem then holds None or FolderNotFlushed); otherwise problem says why and the
+// old file is untouched. Calls no simulator function, so the export writer's thread may use it.
 bool writeWholeTextFile(const char *path, const std::string &text, FileProblem &problem);

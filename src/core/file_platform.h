@@ -1,7 +1,7 @@
 #pragma once
-// What each platform gives the file-access module: one implementation for POSIX systems
-// (file_platform_posix.cpp) and one for Windows (file_platform_windows.cpp). Paths are UTF-8
-// and already checked against kMaxPathBytes.
+// What each platform gives the file-access module and the export writer: one implementation for
+// POSIX systems (file_platform_posix.cpp) and one for Windows (file_platform_windows.cpp). Paths
+// are UTF-8 and already checked against kMaxPathBytes.
 
 #include <cstddef>
 #include <cstdio>
@@ -40,5 +40,11 @@ bool replace(const char *from, const char *to, FileProblem &problem);
 bool flushFolderOf(const char *path, FileProblem &problem);
 
 void removeFile(const char *path);
+
+// Keeps the module that holds this code mapped until the process ends, however often the
+// simulator unloads it: a thread that the disk holds inside a call returns into this code
+// whenever the disk answers. Code linked into the program itself counts as kept. False when
+// the system would not do it.
+bool keepModuleMapped();
 
 } // namespace file_platform

@@ -3,9 +3,13 @@
 // before the file is used.
 #ifndef _WIN32
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/auxv.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -192,6 +196,25 @@ bool flushFolderOf(const char *path, FileProblem &problem) {
 }
 
 void removeFile(const char *path) { unlink(path); }
+
+bool keepModuleMapped() {
+    static const char anchor = 0;
+    Dl_info self;
+    if (dladdr(&anchor, &self) == 0 || self.dli_fname == nullptr) return false;
+#if defined(__linux__)
+    // The program itself is never unloaded, and the dynamic loader would not find it by name.
+    Dl_info program;
+    const void *programHeaders = reinterpret_cast<const void *>(getauxval(AT_PHDR));
+    if (programHeaders != nullptr && dladdr(programHeaders, &program) != 0 &&
+        program.dli_fbase == self.dli_fbase)
+        return true;
+#endif
+    // A module the simulator loaded with dlopen is unmapped by its last dlclose: on Linux, and
+    // on macOS, where dlclose unloads a dylib that nothing else holds. RTLD_NODELETE marks the
+    // loaded module to stay until the process ends; RTLD_NOLOAD only finds it, never loads a
+    // second copy. The handle is never closed.
+    return dlopen(self.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE) != nullptr;
+}
 
 } // namespace file_platform
 

@@ -146,6 +146,44 @@ std::FILE *openRegularForReading(const char *path, FileProblem &problem) {
 bool resolveTarget(const char *target, char *out, std::size_t outSize, FileProblem &problem) {
     if (std::strlen(target) >= outSize) return fail(problem, FileFailure::PathTooLong, 0);
     std::snprintf(out, outSize, "%s", target);
+    WidePath wide;
+    if (!widen(target, wide, problem)) return false;
+    // MoveFileEx replaces a link itself, not the file it names: the replace must act on the
+    // file at the end of the links. Opened through them, the handle is that file, and its final
+    // path names it (Wine's links, made on the Unix side, show only this way).
+    const HANDLE handle =
+        CreateFileW(wide.Text, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const DWORD attributes = GetFileAttributesW(wide.Text);
+    const bool link =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (handle == INVALID_HANDLE_VALUE) {
+        // Nothing there yet is the usual case. A link whose file does not exist cannot be
+        // followed here: refused, so that the link is never replaced by a plain file.
+        if (link) return fail(problem, FileFailure::NotFound, ERROR_FILE_NOT_FOUND);
+        return true;
+    }
+    WidePath resolved;
+    const DWORD units = GetFinalPathNameByHandleW(handle, resolved.Text, kWidePathUnits,
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const DWORD error = GetLastError();
+    CloseHandle(handle);
+    if (units == 0 || units >= kWidePathUnits) {
+        // A volume without a drive letter, say: a plain file is replaced under its own name.
+        if (link) return fail(problem, FileFailure::Other, units == 0 ? error : 0);
+        return true;
+    }
+    // The final path comes in the extended-length form ("\\?\C:\..."), which the wide
+    // functions take as it is.
+    const int bytes = WideCharToMultiByte(
+        CP_UTF8, WC_ERR_INVALID_CHARS, resolved.Text, -1, out,
+        outSize > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(outSize), nullptr, nullptr);
+    if (bytes == 0) {
+        std::snprintf(out, outSize, "%s", target);
+        const DWORD conversion = GetLastError();
+        return conversion == ERROR_INSUFFICIENT_BUFFER ? fail(problem, FileFailure::PathTooLong, 0)
+                                                       : fail(problem, FileFailure::BadName, 0);
+    }
     return true;
 }
 
@@ -228,6 +266,16 @@ void removeFile(const char *path) {
     WidePath wide;
     FileProblem ignored;
     if (widen(path, wide, ignored)) DeleteFileW(wide.Text);
+}
+
+bool keepModuleMapped() {
+    // FreeLibrary unmaps the DLL at its last reference; a pinned one stays until the process
+    // ends. The same holds for the program itself, which is never unloaded anyway.
+    static const char anchor = 0;
+    HMODULE module = nullptr;
+    return GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                  GET_MODULE_HANDLE_EX_FLAG_PIN,
+                              reinterpret_cast<LPCWSTR>(&anchor), &module) != 0;
 }
 
 } // namespace file_platform

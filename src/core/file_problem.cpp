@@ -67,6 +67,9 @@ const char *describeFileProblem(const FileProblem &problem, char *out, std::size
     case FileFailure::ReplaceFailed:
         reason = "the new file could not replace the old one";
         break;
+    case FileFailure::FolderNotFlushed:
+        reason = "its folder could not be flushed to the disk";
+        break;
     case FileFailure::Other:
         break;
     }
@@ -92,7 +95,19 @@ void formatFileProblem(char *out, std::size_t outSize, const char *action, const
                        const FileProblem &problem) {
     char reason[192];
     describeFileProblem(problem, reason, sizeof reason);
-    formatFileLogLine(out, outSize, action, path, reason);
+    if (problem.Failure != FileFailure::FolderNotFlushed) {
+        formatFileLogLine(out, outSize, action, path, reason);
+        return;
+    }
+    if (out == nullptr || outSize == 0) return;
+    // The file was written: saying "Could not write" would send the user looking for a fault
+    // in a file that is fine.
+    char shownPath[4 * kMaxPathBytes];
+    escapeLogText(path, shownPath, sizeof shownPath);
+    std::snprintf(out, outSize,
+                  "Plotwright - Wrote %s, but %s; after a power cut the earlier file may come "
+                  "back.\n",
+                  shownPath, reason);
 }
 
 void logFileProblem(const char *action, const char *path, const FileProblem &problem) {

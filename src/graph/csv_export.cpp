@@ -46,9 +46,10 @@ CsvExportOutcome writeCsvExport(const CsvExportJob &job, const std::atomic<bool>
                                 char *message, std::size_t messageSize) {
     if (job.Set == kSettingsFileJob) {
         FileProblem problem;
-        if (writeWholeTextFile(job.Path, job.Text, problem)) return CsvExportOutcome::Written;
+        const bool written = writeWholeTextFile(job.Path, job.Text, problem);
+        if (written && problem.Failure == FileFailure::None) return CsvExportOutcome::Written;
         formatFileProblem(message, messageSize, "write", job.Path, problem);
-        return CsvExportOutcome::Failed;
+        return written ? CsvExportOutcome::WrittenFolderNotFlushed : CsvExportOutcome::Failed;
     }
     ReplacingFileWriter file(job.Path);
     if (!file.isOpen()) {
@@ -83,11 +84,16 @@ CsvExportOutcome writeCsvExport(const CsvExportJob &job, const std::atomic<bool>
         }
     }
     if (end != chunk) file.write(chunk, static_cast<std::size_t>(end - chunk));
-    if (!file.commit()) {
-        formatFileProblem(message, messageSize, "write", job.Path, file.problem());
-        return CsvExportOutcome::Failed;
+    // The last write may have been the one the disk held: a writer given up meanwhile keeps the
+    // previous file, as it said it would.
+    if (cancelled(cancel)) {
+        formatCancelledExport(job, message, messageSize);
+        return CsvExportOutcome::Cancelled;
     }
-    return CsvExportOutcome::Written;
+    const bool written = file.commit();
+    if (written && file.problem().Failure == FileFailure::None) return CsvExportOutcome::Written;
+    formatFileProblem(message, messageSize, "write", job.Path, file.problem());
+    return written ? CsvExportOutcome::WrittenFolderNotFlushed : CsvExportOutcome::Failed;
 }
 
 void formatCancelledExport(const CsvExportJob &job, char *message, std::size_t messageSize) {

@@ -20,7 +20,8 @@ struct CsvExportJob {
     std::string Text;
 };
 
-enum class CsvExportOutcome { Written, Failed, Cancelled };
+// WrittenFolderNotFlushed: the file is in place, but message holds a warning for the log.
+enum class CsvExportOutcome { Written, WrittenFolderNotFlushed, Failed, Cancelled };
 
 // The simulator's thread: fills job with set's path and rows. On failure (a path beyond the
 // limit, no memory for the snapshot) logs why and returns false.
@@ -28,7 +29,7 @@ bool prepareCsvExport(const SampleStore &store, int set, CsvExportJob &job);
 
 // Any thread: writes the job's rows to its file, replacing the old file only when complete.
 // Checks cancel (when given) between chunks and gives up at once when it is set, removing the
-// partial file. On Failed and Cancelled, message holds the log line to hand to the simulator.
+// partial file. On any outcome but Written, message holds the log line to hand to the simulator.
 CsvExportOutcome writeCsvExport(const CsvExportJob &job, const std::atomic<bool> *cancel,
                                 char *message, std::size_t messageSize);
 

@@ -1,11 +1,13 @@
 # The shape of the shipped lin.xpl as the oldest Linux the simulator runs on sees it: no symbol
 # version newer than the C library 2.31's, no library but the C library (before 2.34 its threads
-# live in libpthread.so.0, which the export writer's thread needs), libGL and the dynamic loader, no C++ runtime of the system's (the module carries its own, and frees only that one at
-# unload), and the five entry points as its only exports.
+# live in libpthread.so.0, which the export writer's thread needs, and dlopen in libdl.so.2, with
+# which the module keeps itself mapped for an export thread a stop left behind), libGL and the
+# dynamic loader, no C++ runtime of the system's (the module carries its own, and frees only that
+# one at unload), and the five entry points as its only exports.
 #   cmake -DMODULE=.../lin.xpl -P linux_module_shape.cmake
 cmake_policy(VERSION 3.25)
 set(oldest_c_library 2.31)
-set(allowed_libraries ld-linux-x86-64.so.2 libGL.so.1 libc.so.6 libpthread.so.0)
+set(allowed_libraries ld-linux-x86-64.so.2 libGL.so.1 libc.so.6 libdl.so.2 libpthread.so.0)
 
 include("${CMAKE_CURRENT_LIST_DIR}/run_checked.cmake")
 

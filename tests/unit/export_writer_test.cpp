@@ -4,8 +4,11 @@
 // reports any API call from another thread as an error).
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -17,7 +20,9 @@
 #include "graph/export_writer.h"
 #include "graph/sample_store.h"
 #include "plugin_entry.h"
+#include "support/file_sync_log.h"
 #include "support/host_fixture.h"
+#include "support/write_stall.h"
 #include "xphost/host.h"
 #include "xphost/menus.h"
 #include "xphost/widgets.h"
@@ -85,6 +90,7 @@ protected:
     void TearDown() override {
         gCsvExportWriter.finish(kExportStopGrace);
         gCsvExportWriter.beforeEachExport = nullptr;
+        gCsvExportWriter.refuseThreads = nullptr;
         HostTest::TearDown();
     }
     std::string exportPath(int set) const {
@@ -159,9 +165,12 @@ TEST_F(ExportWriterTest, AStopPastItsGraceGivesUpKeepsTheOldFilesAndLeavesNoThre
     requestCsvExport(store_, 1);
     gate_.waitForArrivals(1);
 
-    gCsvExportWriter.finish(std::chrono::milliseconds(0));
+    // The writer notices at once; a whole minute to end keeps a loaded machine from leaving it
+    // behind instead.
+    gCsvExportWriter.finish(std::chrono::milliseconds(0), std::chrono::minutes(1));
 
     EXPECT_FALSE(gCsvExportWriter.running());
+    EXPECT_EQ(gCsvExportWriter.threadsLeftBehind(), 0u);
     EXPECT_EQ(readFile(exportPath(0)), "the earlier export\n");
     EXPECT_FALSE(fileExists(exportPath(0) + kPartialFileSuffix));
     EXPECT_FALSE(fileExists(exportPath(1)));
@@ -177,6 +186,92 @@ TEST_F(ExportWriterTest, AStopPastItsGraceGivesUpKeepsTheOldFilesAndLeavesNoThre
     EXPECT_EQ(readFile(exportPath(1)), expectedRows(5));
 }
 
+// Without a thread an export is written at once on the simulator's thread: it must be the one
+// asked for, even when it replaces an export waiting between others.
+TEST_F(ExportWriterTest, WithoutAThreadTheExportAskedForIsWrittenAtOnce) {
+    appendRows(store_, 0, 1);
+    appendRows(store_, 1, 2, 10);
+    appendRows(store_, 2, 3, 20);
+    holdWriter();
+    requestCsvExport(store_, 0);
+    gate_.waitForArrivals(1);
+    requestCsvExport(store_, 1); // set 2 waits
+    requestCsvExport(store_, 2); // set 3 waits behind it
+    appendRows(store_, 1, 4, 10);
+    gCsvExportWriter.refuseThreads = [] { return true; };
+    requestCsvExport(store_, 1);
+    gCsvExportWriter.refuseThreads = nullptr;
+    EXPECT_EQ(readFile(exportPath(1)), expectedRows(6, 10));
+    EXPECT_FALSE(fileExists(exportPath(2)));
+
+    // The replaced export of set 2 is gone; set 3's still comes.
+    gate_.open();
+    gCsvExportWriter.waitUntilIdle();
+    EXPECT_EQ(gate_.arrived(), 2);
+    EXPECT_EQ(readFile(exportPath(1)), expectedRows(6, 10));
+    EXPECT_EQ(readFile(exportPath(2)), expectedRows(3, 20));
+    EXPECT_EQ(xphost::logText(), "");
+}
+
+#if defined(__linux__)
+// A disk that stops answering inside a write (a stalled drive, a network share gone): the stop
+// returns within its bound all the same and leaves the thread to end on its own, a new thread
+// writes every file but the one the old thread holds, and once the disk answers the old thread
+// gives its export up, keeps the earlier file and ends.
+TEST_F(ExportWriterTest, AStopReturnsWithinItsBoundWhileTheDiskHoldsAWrite) {
+    namespace stall = plotwright_test::write_stall;
+    using std::chrono::seconds;
+    plotwright_test::writeFile(exportPath(0), "the earlier export\n");
+    appendRows(store_, 0, 10);
+    appendRows(store_, 1, 5);
+    stall::ReleaseAtEnd releaseAtEnd;
+    stall::arm("Plotwright1.csv" + std::string(kPartialFileSuffix));
+    requestCsvExport(store_, 0);
+    stall::waitUntilHeld();
+    {
+        // Code that waits for the disk returns only once the watchdog lets the write go, two
+        // minutes on: far beyond the bound and its slack for a loaded machine.
+        stall::Watchdog watchdog(seconds(120));
+        const auto start = std::chrono::steady_clock::now();
+        gCsvExportWriter.finish(std::chrono::milliseconds(0));
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(waited, kExportGiveUpWait + seconds(30));
+    }
+    EXPECT_FALSE(gCsvExportWriter.running());
+    ASSERT_EQ(gCsvExportWriter.threadsLeftBehind(), 1u);
+    std::string expectedLog = "Plotwright - Could not finish writing " + exportPath(0) +
+                              ": the disk did not answer in time, so the plug-in stopped waiting; "
+                              "the earlier file stays unless the disk completes the write later.\n";
+    EXPECT_EQ(xphost::logText(), expectedLog);
+
+    requestCsvExport(store_, 0);
+    requestCsvExport(store_, 1);
+    gCsvExportWriter.waitUntilIdle();
+    gCsvExportWriter.deliverMessages();
+    EXPECT_EQ(readFile(exportPath(1)), expectedRows(5));
+    EXPECT_EQ(readFile(exportPath(0)), "the earlier export\n");
+    expectedLog += "Plotwright - Could not write " + exportPath(0) +
+                   ": an earlier export of it is still waiting for the disk; export again once "
+                   "the disk answers.\n";
+    EXPECT_EQ(xphost::logText(), expectedLog);
+
+    stall::release();
+    while (gCsvExportWriter.threadsLeftBehind() != 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    gCsvExportWriter.deliverMessages();
+    EXPECT_EQ(readFile(exportPath(0)), "the earlier export\n");
+    EXPECT_FALSE(fileExists(exportPath(0) + kPartialFileSuffix));
+    expectedLog += "Plotwright - Could not write " + exportPath(0) +
+                   ": the plug-in stopped before the export was complete; the previous file was "
+                   "kept.\n";
+    EXPECT_EQ(xphost::logText(), expectedLog);
+
+    requestCsvExport(store_, 0);
+    gCsvExportWriter.waitUntilIdle();
+    EXPECT_EQ(readFile(exportPath(0)), expectedRows(10));
+}
+#endif
+
 TEST_F(ExportWriterTest, AFailureIsLoggedFromTheSimulatorsThreadOnly) {
     std::filesystem::remove_all(plotwright_test::fsPath(pluginDir_));
     plotwright_test::writeFile(root_ + "Resources/plugins/Plotwright", "not a folder");
@@ -190,6 +285,24 @@ TEST_F(ExportWriterTest, AFailureIsLoggedFromTheSimulatorsThreadOnly) {
               0u)
         << xphost::logText();
 }
+
+#if !defined(_WIN32)
+// The new file is in place once the rename is done: a folder whose flush fails afterwards is a
+// warning, not "Could not write", which would send the user after a file that is fine.
+TEST_F(ExportWriterTest, AFolderThatCannotBeFlushedAfterTheReplaceIsAWarningNotAFailure) {
+    plotwright_test::FileSyncLog log;
+    log.failFolderFlushes(EIO);
+    appendRows(store_, 1, 3);
+    requestCsvExport(store_, 1);
+    gCsvExportWriter.waitUntilIdle();
+    gCsvExportWriter.deliverMessages();
+    EXPECT_EQ(readFile(exportPath(1)), expectedRows(3));
+    EXPECT_EQ(xphost::logText(), "Plotwright - Wrote " + exportPath(1) +
+                                     ", but its folder could not be flushed to the disk (" +
+                                     std::strerror(EIO) +
+                                     "); after a power cut the earlier file may come back.\n");
+}
+#endif
 
 TEST_F(ExportWriterTest, NoMemoryForTheSnapshotRefusesTheExportAndChangesNothing) {
     appendRows(store_, 0, SampleStore::kBlockFloats + 1);
@@ -222,19 +335,61 @@ void countingFree(float *block) {
     delete[] block;
 }
 
-TEST_F(ExportWriterTest, ClearFreesTheBlocksOffTheSimulatorsThread) {
+// From now on, the store's blocks count where they are freed: here or elsewhere.
+void countFreesByThread(SampleStore &store) {
     gTestThread = std::this_thread::get_id();
     gFreedHere = gFreedElsewhere = 0;
-    store_.allocateBlock = [] {
+    store.allocateBlock = [] {
         SampleStore::Block block = SampleStore::defaultBlockAllocator();
         block.get_deleter().Free = &countingFree;
         return block;
     };
+}
+
+TEST_F(ExportWriterTest, ClearFreesTheBlocksOffTheSimulatorsThread) {
+    countFreesByThread(store_);
     appendRows(store_, 1, 2 * SampleStore::kBlockFloats + 1);
     clearSetInBackground(store_, 1);
     EXPECT_EQ(store_.sampleCount(1), 0u);
     EXPECT_EQ(store_.bytesHeld(1), 0u);
     gCsvExportWriter.waitUntilIdle();
+    std::lock_guard<std::mutex> lock(gFreedMutex);
+    EXPECT_EQ(gFreedHere, 0);
+    EXPECT_EQ(gFreedElsewhere, 3 * SampleStore::kChannels);
+}
+
+// An export waiting behind others holds its snapshot of a set; once the set is cleared, that
+// snapshot may be the last reference to ten hours of blocks. A newer export of the set replaces
+// the waiting one, and the blocks must still go back on the writer's thread.
+TEST_F(ExportWriterTest, AReplacedWaitingExportFreesAClearedSetOffTheSimulatorsThread) {
+    countFreesByThread(store_);
+    appendRows(store_, 0, 1);
+    appendRows(store_, 1, 2 * SampleStore::kBlockFloats + 1);
+    appendRows(store_, 2, 1);
+    // The first export is held, and so is the second.
+    Gate second;
+    int arrivals = 0; // the writer's thread alone counts
+    gCsvExportWriter.beforeEachExport = [&] {
+        ++arrivals;
+        if (arrivals == 1) gate_.pass();
+        if (arrivals == 2) second.pass();
+    };
+    requestCsvExport(store_, 0); // set 1 runs
+    gate_.waitForArrivals(1);
+    requestCsvExport(store_, 2); // set 3 waits
+    requestCsvExport(store_, 1); // set 2 waits behind it
+    clearSetInBackground(store_, 1);
+    gate_.open();
+    second.waitForArrivals(1); // set 3 runs; the Clear's own reference is gone
+    appendRows(store_, 1, 2, 50);
+    requestCsvExport(store_, 1); // replaces the waiting one, the cleared rows' last holder
+    {
+        std::lock_guard<std::mutex> lock(gFreedMutex);
+        EXPECT_EQ(gFreedHere, 0);
+    }
+    second.open();
+    gCsvExportWriter.waitUntilIdle();
+    EXPECT_EQ(readFile(exportPath(1)), expectedRows(2, 50));
     std::lock_guard<std::mutex> lock(gFreedMutex);
     EXPECT_EQ(gFreedHere, 0);
     EXPECT_EQ(gFreedElsewhere, 3 * SampleStore::kChannels);

@@ -15,6 +15,7 @@
 
 #include "core/file_access.h"
 #include "support/file_faults.h"
+#include "support/file_links.h"
 #include "support/file_sync_log.h"
 #include "support/host_fixture.h"
 
@@ -179,6 +180,33 @@ TEST_F(FileAccessTest, AWrittenPathMayFillTheLimitLessTheTemporarySuffix) {
     std::filesystem::remove_all(plotwright_test::fsPath(folder_ + std::string(100, 'd')), ignored);
 }
 
+#if defined(_WIN32)
+// MoveFileEx acts on a link itself: without following the link first, the replace leaves a
+// plain file in its place and the file it names never changes.
+TEST_F(FileAccessTest, AWriteThroughALinkReachesTheFileItNamesOnWindowsToo) {
+    writeFile(folder_ + "real.csv", "old\n");
+    std::string why;
+    ASSERT_TRUE(plotwright_test::makeFileLink(folder_, "link.csv", "real.csv", &why)) << why;
+    {
+        ReplacingFileWriter writer((folder_ + "link.csv").c_str());
+        ASSERT_TRUE(writer.isOpen()) << writer.problem().Detail;
+        writer.write("new\n", 4);
+        ASSERT_TRUE(writer.commit()) << writer.problem().Detail;
+    }
+    EXPECT_EQ(readFile(folder_ + "real.csv"), plotwright_test::textFileBytes("new\n"));
+    EXPECT_EQ(readFile(folder_ + "link.csv"), plotwright_test::textFileBytes("new\n"));
+    // Still a link: a second version reaches the named file too.
+    {
+        ReplacingFileWriter writer((folder_ + "link.csv").c_str());
+        writer.write("newer\n", 6);
+        ASSERT_TRUE(writer.commit()) << writer.problem().Detail;
+    }
+    EXPECT_EQ(readFile(folder_ + "real.csv"), plotwright_test::textFileBytes("newer\n"));
+    EXPECT_FALSE(fileExists(folder_ + "real.csv" + kPartialFileSuffix));
+    EXPECT_FALSE(fileExists(folder_ + "link.csv" + kPartialFileSuffix));
+}
+#endif
+
 #if !defined(_WIN32)
 TEST_F(FileAccessTest, TheDataReachesTheDiskBeforeTheNameAndTheFolderAfterIt) {
     using plotwright_test::SyncStep;
@@ -217,19 +245,22 @@ TEST_F(FileAccessTest, TheDataReachesTheDiskBeforeTheNameAndTheFolderAfterIt) {
     EXPECT_EQ(readFile(target), "new\n");
     EXPECT_FALSE(fileExists(target + kPartialFileSuffix));
 
-    // The folder failing after the rename: the new file stands, but is not said to be safe. A
-    // file system that cannot flush folders at all (EINVAL) is no failure.
+    // The folder failing after the rename: the new file stands and is written, but is not said
+    // to be safe. A file system that cannot flush folders at all (EINVAL) is no failure.
     {
         plotwright_test::FileSyncLog log;
         log.failFolderFlushes(EIO);
         ReplacingFileWriter writer(target.c_str());
         writer.write("newer\n", 6);
-        EXPECT_FALSE(writer.commit());
-        EXPECT_EQ(writer.problem().Failure, FileFailure::WriteFailed);
+        EXPECT_TRUE(writer.commit());
+        EXPECT_EQ(readFile(target), "newer\n");
+        EXPECT_EQ(writer.problem().Failure, FileFailure::FolderNotFlushed);
+        EXPECT_STREQ(writer.problem().Detail, std::strerror(EIO));
         log.failFolderFlushes(EINVAL);
         ReplacingFileWriter again(target.c_str());
         again.write("newest\n", 7);
         EXPECT_TRUE(again.commit());
+        EXPECT_EQ(again.problem().Failure, FileFailure::None);
     }
     EXPECT_EQ(readFile(target), "newest\n");
 }

@@ -28,11 +28,11 @@ add_subdirectory("${PLOTWRIGHT_GTEST_SOURCE_DIR}" googletest EXCLUDE_FROM_ALL)
 add_compile_definitions(__USE_MINGW_ANSI_STDIO=1)
 
 # These need the screen (no OpenGL context in the Windows host), the Linux binutils, glibc's
-# heap statistics or the scenario runner (it reads formulas with muParser, which has no mingw
-# build).
+# heap statistics, the scenario runner (it reads formulas with muParser, which has no mingw
+# build) or a write held inside the C library (interposed fwrite and /proc).
 set(PLOTWRIGHT_LINUX_ONLY_TESTS graph_draw_test host_screen_test setup_scaling_screenshot_test
     record_export_test module_symbols_test runner_failure_test runner_parser_test
-    runner_out_of_memory_test start_stop_cycles_test)
+    runner_out_of_memory_test start_stop_cycles_test stalled_disk_test)
 
 # The path a Windows program under Wine uses for a path of this machine (drive Z: is the root),
 # escaped for a C string literal.
