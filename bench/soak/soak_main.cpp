@@ -104,6 +104,7 @@ public:
         if (!prepare() || !warmUp()) return finish(begin);
         const long long ticks = std::llround(options_.Hours * 3600.0 * options_.FramesPerSecond);
         ticks_.reserve(static_cast<std::size_t>(ticks));
+        control_.reserve(static_cast<std::size_t>(ticks));
         baseline_ = residentMemory();
         if (!press(graph_, "Record")) return finish(begin);
         // The first call after Record takes the first row, with the counter of its frame.
@@ -114,6 +115,7 @@ public:
         const long long exportEvery = std::max(1LL, ticks / (kPeriodicExports + 1));
         for (long long tick = 1; tick <= ticks && ok_; ++tick) {
             ticks_.time([] { xphost::runFrames(1); });
+            control_.time(controlWork);
             ticksRun_ = tick;
             if (firstTick_ < 0) firstTick_ = lastTick_;
             if (!hostOk("a tick")) break;
@@ -257,7 +259,7 @@ private:
                 return;
             }
             exportTicks_.time([] { xphost::runFrames(1); });
-            exportControl_.time(controlWork);
+            control_.time(controlWork);
             ++ticksMeanwhile;
             if (!hostOk("a tick during an export")) return;
         }
@@ -305,9 +307,8 @@ private:
         std::printf("ticks (ms):\n");
         ticks_.print("while recording, no export being written", kSlowMs);
         exportTicks_.print("while an export was being written", kSlowMs);
-        exportControl_.print("control: the same work every time, no plug-in code, beside each "
-                             "of those ticks",
-                             kSlowMs);
+        control_.print("control: the same work every time, no plug-in code, beside each tick",
+                       kSlowMs);
         std::printf("memory: baseline %.1f MiB, peak %.1f MiB; peak over baseline %.1f MiB for "
                     "a payload of %.1f MiB (24 floats per row): %.2fx; %.1f MiB per recorded "
                     "hour, %.1f bytes per 0.01 s\n",
@@ -332,7 +333,7 @@ private:
     ResidentMemory baseline_;
     CallTimes ticks_;
     CallTimes exportTicks_;
-    CallTimes exportControl_;
+    CallTimes control_;
 };
 
 } // namespace
