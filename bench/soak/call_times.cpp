@@ -60,8 +60,11 @@ void controlWork() {
 }
 
 void CallTimes::reserve(std::size_t calls) {
-    cpu_.reserve(calls);
-    wall_.reserve(calls);
+    // Filling the room touches its pages; clear() keeps the capacity.
+    cpu_.assign(calls, 0.0f);
+    wall_.assign(calls, 0.0f);
+    cpu_.clear();
+    wall_.clear();
 }
 
 void CallTimes::add(double cpuMs, double wallMs, const rusage &before, const rusage &after) {

@@ -32,6 +32,8 @@ struct CallCost {
 
 class CallTimes {
 public:
+    // Room for that many calls, its pages touched now: a run that measures memory takes its
+    // baseline after this, so the figures filling it later are not billed to the plug-in.
     void reserve(std::size_t calls);
 
     template <typename Call> void time(Call call) {

@@ -103,8 +103,11 @@ public:
         const Clock::time_point begin = Clock::now();
         if (!prepare() || !warmUp()) return finish(begin);
         const long long ticks = std::llround(options_.Hours * 3600.0 * options_.FramesPerSecond);
+        // The ticks while exports are written: about a twentieth of the run at any rate here.
+        const auto exportTicks = static_cast<std::size_t>(std::max(ticks / 4, 300000LL));
         ticks_.reserve(static_cast<std::size_t>(ticks));
-        control_.reserve(static_cast<std::size_t>(ticks));
+        exportTicks_.reserve(exportTicks);
+        control_.reserve(static_cast<std::size_t>(ticks) + exportTicks);
         baseline_ = residentMemory();
         if (!press(graph_, "Record")) return finish(begin);
         // The first call after Record takes the first row, with the counter of its frame.
@@ -173,10 +176,18 @@ private:
                                       static_cast<double>(elementValue(element, lastTick_)));
     }
 
-    bool press(XPWidgetID window, const std::string &label) {
+    // Only the click is timed (into `clicks` when given), not the search for the button.
+    bool press(XPWidgetID window, const std::string &label, CallTimes *clicks = nullptr) {
         std::string error;
         XPWidgetID button = plotwright_host::findButton(window, label, 1, &error);
-        if (button == nullptr || !plotwright_host::clickOn(button, &error)) return fail(error);
+        if (button == nullptr) return fail(error);
+        bool clicked = false;
+        const auto click = [&] { clicked = plotwright_host::clickOn(button, &error); };
+        if (clicks != nullptr)
+            clicks->time(click);
+        else
+            click();
+        if (!clicked) return fail(error);
         return hostOk("pressing " + label);
     }
 
@@ -184,7 +195,7 @@ private:
     void switchSet() {
         if (set_ == kSets - 1) step_ = -1;
         if (set_ == 0) step_ = 1;
-        if (press(graph_, step_ > 0 ? "Next Set" : "Previous Set")) set_ += step_;
+        if (press(graph_, step_ > 0 ? "Next Set" : "Previous Set", &setSwitches_)) set_ += step_;
     }
 
     void goToSet(int set) {
@@ -248,8 +259,9 @@ private:
         const auto before = fileIdentity(path);
         const long long clickTick = stoppedAt_ >= 0 ? stoppedAt_ : lastTick_;
         const Clock::time_point start = Clock::now();
-        if (!press(graph_, "Export")) return;
-        const double seconds = secondsSince(start);
+        if (!press(graph_, "Export", &exportClicks_)) return;
+        const double clickMs = static_cast<double>(exportClicks_.wall().back());
+        const double clickCpuMs = static_cast<double>(exportClicks_.cpu().back());
         const std::size_t ticksBefore = exportTicks_.wall().size();
         long long ticksMeanwhile = 0;
         while (ok_ && fileIdentity(path) == before) {
@@ -276,9 +288,9 @@ private:
         const int slack =
             options_.FramesPerSecond == 100.0 ? 0 : static_cast<int>(std::ceil(rowsPerFrame)) + 1;
         const ExportCheck check = checkExport(path, set, firstTick_, clickTick, slack);
-        std::printf("export %-16s %9lld rows: %6.3f ms on the simulator's thread, complete "
+        std::printf("export %-16s %9lld rows: click %6.3f ms CPU, %6.3f ms wall, complete "
                     "after %6.3f s and %lld ticks (worst %.2f ms)  %s\n",
-                    file.c_str(), static_cast<long long>(check.Rows), seconds * 1e3, complete,
+                    file.c_str(), static_cast<long long>(check.Rows), clickCpuMs, clickMs, complete,
                     ticksMeanwhile, static_cast<double>(worstTick),
                     check.Ok ? "every row exact" : check.Problem.c_str());
         std::fflush(stdout);
@@ -305,6 +317,9 @@ private:
                     options_.Hours, options_.FramesPerSecond, ticksRun_, rowsRecorded_,
                     secondsSince(begin), cpu);
         std::printf("ticks (ms):\n");
+        std::printf("clicks (ms):\n");
+        exportClicks_.print("Export", kSlowMs);
+        setSwitches_.print("Next Set and Previous Set", kSlowMs);
         ticks_.print("while recording, no export being written", kSlowMs);
         exportTicks_.print("while an export was being written", kSlowMs);
         control_.print("control: the same work every time, no plug-in code, beside each tick",
@@ -334,6 +349,8 @@ private:
     CallTimes ticks_;
     CallTimes exportTicks_;
     CallTimes control_;
+    CallTimes exportClicks_;
+    CallTimes setSwitches_;
 };
 
 } // namespace
