@@ -93,8 +93,14 @@ void CallTimes::print(const char *label, double slowMs) const {
         return std::count_if(values.begin(), values.end(),
                              [slowMs](float v) { return v > slowMs; });
     };
-    std::printf("    over %.1f ms: %td by CPU, %td by wall time\n", slowMs, over(cpu_),
-                over(wall_));
+    // One thread cannot run longer than the time that passed: a CPU reading well above the
+    // wall time is the clock's accounting, not work.
+    std::ptrdiff_t impossible = 0;
+    for (std::size_t k = 0; k < cpu_.size(); ++k)
+        impossible += cpu_[k] > wall_[k] + 0.5f;
+    std::printf("    over %.1f ms: %td by CPU, %td by wall time; CPU over wall + 0.5 ms (an "
+                "accounting jump): %td\n",
+                slowMs, over(cpu_), over(wall_), impossible);
 }
 
 } // namespace plotwright_soak

@@ -107,7 +107,8 @@ public:
         const auto exportTicks = static_cast<std::size_t>(std::max(ticks / 4, 300000LL));
         ticks_.reserve(static_cast<std::size_t>(ticks));
         exportTicks_.reserve(exportTicks);
-        control_.reserve(static_cast<std::size_t>(ticks) + exportTicks);
+        control_.reserve(static_cast<std::size_t>(ticks));
+        exportControl_.reserve(exportTicks);
         baseline_ = residentMemory();
         if (!press(graph_, "Record")) return finish(begin);
         // The first call after Record takes the first row, with the counter of its frame.
@@ -271,7 +272,7 @@ private:
                 return;
             }
             exportTicks_.time([] { xphost::runFrames(1); });
-            control_.time(controlWork);
+            exportControl_.time(controlWork);
             ++ticksMeanwhile;
             if (!hostOk("a tick during an export")) return;
         }
@@ -322,8 +323,10 @@ private:
         setSwitches_.print("Next Set and Previous Set", kSlowMs);
         ticks_.print("while recording, no export being written", kSlowMs);
         exportTicks_.print("while an export was being written", kSlowMs);
-        control_.print("control: the same work every time, no plug-in code, beside each tick",
+        control_.print("control beside each tick while recording (the same work every time, no "
+                       "plug-in code)",
                        kSlowMs);
+        exportControl_.print("control beside each tick while an export was being written", kSlowMs);
         std::printf("memory: baseline %.1f MiB, peak %.1f MiB; peak over baseline %.1f MiB for "
                     "a payload of %.1f MiB (24 floats per row): %.2fx; %.1f MiB per recorded "
                     "hour, %.1f bytes per 0.01 s\n",
@@ -349,6 +352,7 @@ private:
     CallTimes ticks_;
     CallTimes exportTicks_;
     CallTimes control_;
+    CallTimes exportControl_;
     CallTimes exportClicks_;
     CallTimes setSwitches_;
 };
