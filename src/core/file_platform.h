@@ -47,4 +47,9 @@ void removeFile(const char *path);
 // the system would not do it.
 bool keepModuleMapped();
 
+// Puts the calling thread (the export writer's) behind the simulator's: waking it to write a
+// file must never take the processor from the thread that draws the frames, nor may its long
+// formatting runs. Best effort: a system that refuses leaves the thread as it was.
+void runInBackground();
+
 } // namespace file_platform

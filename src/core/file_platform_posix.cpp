@@ -5,10 +5,14 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #if defined(__linux__)
+#include <sched.h>
 #include <sys/auxv.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #endif
 
 #include <cerrno>
@@ -214,6 +218,26 @@ bool keepModuleMapped() {
     // loaded module to stay until the process ends; RTLD_NOLOAD only finds it, never loads a
     // second copy. The handle is never closed.
     return dlopen(self.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE) != nullptr;
+}
+
+void runInBackground() {
+#if defined(__linux__)
+    // A batch thread never preempts the running one when it wakes (the simulator's thread is
+    // not cut short by the Export click that wakes the writer), and a nice value of 10 gives it
+    // a tenth of the processor's share of a normal thread when both want one. On Linux both
+    // apply to the one thread.
+    // A process started at a lower priority still keeps it: the nice value only ever rises.
+    constexpr int kBackgroundNice = 10;
+    const sched_param batch{};
+    pthread_setschedparam(pthread_self(), SCHED_BATCH, &batch);
+    const auto thread = static_cast<id_t>(syscall(SYS_gettid));
+    if (getpriority(PRIO_PROCESS, thread) < kBackgroundNice)
+        setpriority(PRIO_PROCESS, thread, kBackgroundNice);
+#elif defined(__APPLE__)
+    // macOS schedules by quality of service: utility work yields to the user-interactive
+    // threads the simulator draws with, and on Apple silicon runs on the efficiency cores.
+    pthread_set_qos_class_self_np(QOS_CLASS_UTILITY, 0);
+#endif
 }
 
 } // namespace file_platform

@@ -278,6 +278,11 @@ bool keepModuleMapped() {
                               reinterpret_cast<LPCWSTR>(&anchor), &module) != 0;
 }
 
+void runInBackground() {
+    // Below normal: the simulator's threads, at normal priority or above, always go first.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+}
+
 } // namespace file_platform
 
 #endif

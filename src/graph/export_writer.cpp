@@ -103,6 +103,7 @@ CsvExportOutcome writeJob(const CsvExportJob &job,
 
 // The writer's thread. Holds its own reference to its state, so that it may outlive the plug-in.
 void runWriter(std::shared_ptr<Shared> owned) {
+    file_platform::runInBackground();
     Shared &shared = *owned;
     std::unique_lock<std::mutex> lock(shared.Mutex);
     for (;;) {

@@ -3,6 +3,14 @@
 // and leaves no thread, and nothing reaches the simulator from the writer's thread (the host
 // reports any API call from another thread as an error).
 
+#if defined(__linux__)
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -123,6 +131,26 @@ TEST_F(ExportWriterTest, TheFileHoldsTheRowsOfTheClickWhateverTheStoreDoesMeanwh
     EXPECT_EQ(store_.sampleCount(0), 3u);
     EXPECT_EQ(xphost::logText(), "");
 }
+
+#if defined(__linux__)
+// Waking the writer with an Export click must not take the processor from the simulator's
+// thread, and its formatting must not compete with it as an equal.
+TEST_F(ExportWriterTest, TheWriterRunsBehindTheSimulatorsThread) {
+    int policy = -1;
+    int niceness = -100;
+    gCsvExportWriter.beforeEachExport = [&] {
+        sched_param param{};
+        pthread_getschedparam(pthread_self(), &policy, &param);
+        niceness = getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)));
+    };
+    appendRows(store_, 0, 1);
+    requestCsvExport(store_, 0);
+    gCsvExportWriter.waitUntilIdle();
+    EXPECT_EQ(policy, SCHED_BATCH);
+    EXPECT_GE(niceness, 10);
+    EXPECT_EQ(sched_getscheduler(0), SCHED_OTHER) << "the simulator's thread is left as it was";
+}
+#endif
 
 TEST_F(ExportWriterTest, ASetHasAtMostOneExportWaitingAndThreeSetsExportTogether) {
     appendRows(store_, 0, 1);
