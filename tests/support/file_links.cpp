@@ -45,10 +45,20 @@ bool linkOnTheUnixSide(UnixFileName toUnix, const std::filesystem::path &link,
         *why = "Wine could not start ln: error " + std::to_string(GetLastError());
         return false;
     }
-    WaitForSingleObject(process.hProcess, 60000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return true;
+}
+
+// Wine hands the Unix program over and signals its handle at once, before `ln` has run: the
+// link is there when Wine sees the file through it. A minute is far beyond what ln takes; only
+// an ln that failed runs into it.
+bool linkAppears(const std::string &path) {
+    for (int waited = 0; waited < 60000; waited += 5) {
+        if (plotwright_test::fileExists(path)) return true;
+        Sleep(5);
+    }
+    return false;
 }
 } // namespace
 #endif
@@ -61,7 +71,7 @@ bool makeFileLink(const std::string &folder, const std::string &linkName,
 #if defined(_WIN32)
     if (const UnixFileName toUnix = wineUnixFileName()) {
         if (!linkOnTheUnixSide(toUnix, link, targetName, why)) return false;
-        if (fileExists(folder + linkName)) return true;
+        if (linkAppears(folder + linkName)) return true;
         *why = "ln made no link at " + link.string();
         return false;
     }
