@@ -1,7 +1,5 @@
 #include "sampling/row_grid.h"
 
-#include <cmath>
-
 void restartRowGrid(RowGrid &grid) {
     grid.NanosecondsIntoRow = 0;
     grid.Started = 0;
@@ -15,7 +13,10 @@ int advanceRowGrid(RowGrid &grid, float elapsedSeconds) {
     if (nanoseconds > kMostNanoseconds) nanoseconds = kMostNanoseconds;
     // What is left of the last row is under one row, so even a clipped call adds no more than
     // kMaxRowsPerCall.
-    const std::int64_t total = grid.NanosecondsIntoRow + std::llround(nanoseconds);
+    // Rounded by hand: nanoseconds is never negative here, and llround would make the shipped
+    // Linux module need the maths library, which the simulator does not promise.
+    const std::int64_t total =
+        grid.NanosecondsIntoRow + static_cast<std::int64_t>(nanoseconds + 0.5);
     grid.NanosecondsIntoRow = total % kRowNanoseconds;
     return static_cast<int>(total / kRowNanoseconds);
 }
