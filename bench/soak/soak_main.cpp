@@ -317,10 +317,10 @@ private:
                     "%.1f s wall, %.1f s of CPU\n",
                     options_.Hours, options_.FramesPerSecond, ticksRun_, rowsRecorded_,
                     secondsSince(begin), cpu);
-        std::printf("ticks (ms):\n");
         std::printf("clicks (ms):\n");
         exportClicks_.print("Export", kSlowMs);
         setSwitches_.print("Next Set and Previous Set", kSlowMs);
+        std::printf("ticks (ms):\n");
         ticks_.print("while recording, no export being written", kSlowMs);
         exportTicks_.print("while an export was being written", kSlowMs);
         control_.print("control beside each tick while recording (the same work every time, no "
