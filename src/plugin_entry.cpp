@@ -12,6 +12,7 @@
 #include "core/menu.h"
 #include "core/plugin_paths.h"
 #include "graph/export_writer.h"
+#include "graph/sample_store.h"
 
 const char kPluginName[] = "Plotwrite";
 const char kPluginSignature[] = "quillanhurst.projects.plotwrite";
@@ -93,6 +94,10 @@ PLOTWRIGHT_EXPORT int XPluginStart(char *outName, char *outSignature, char *outD
 }
 
 PLOTWRIGHT_EXPORT void XPluginStop(void) {
+    // Nothing of the session may stay in the program-wide objects: a module kept mapped for a
+    // thread left behind is not built afresh at the next load. The blocks go on the writer's
+    // thread, inside the wait below; those a stalled export still holds, when it ends.
+    clearStoreInBackground(gSampleStore);
     // Within kExportStopBound: a thread the disk still holds then is left behind, with the
     // module kept mapped for it.
     gCsvExportWriter.finish(kExportStopGrace);
@@ -114,7 +119,10 @@ PLOTWRIGHT_EXPORT int XPluginEnable(void) {
     if (XPLMHasFeature(notices) != 0) XPLMEnableFeature(notices, 1);
 #endif
     // The user's aircraft and its plug-ins may have published their datarefs since the start.
-    if (gAppState != nullptr) gAppState->lookUpDataRefs();
+    if (gAppState != nullptr) {
+        gAppState->lookUpDataRefs();
+        gAppState->ResumingAfterEnable = 1;
+    }
     return 1;
 }
 

@@ -99,6 +99,9 @@ struct AppState {
     // any frame rate.
     RowGrid RecordingRows;
     RowGrid ReplayRows;
+    // Set by XPluginEnable: the next tick's elapsed time holds the time the plug-in was
+    // disabled, which is no flight to record or replay.
+    int32_t ResumingAfterEnable;
 
     // Data sets (app_state.cpp).
     void resetToDefaults();

@@ -2,7 +2,6 @@
 // replacing it. The platform files do the opening.
 #include "core/file_access.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -64,32 +63,23 @@ void ReplacingFileWriter::refuseAsTooLong() {
 }
 
 ReplacingFileWriter::~ReplacingFileWriter() {
-    if (file_ != nullptr) abandon();
+    if (isOpen()) abandon();
 }
 
 void ReplacingFileWriter::write(const void *data, std::size_t size) {
-    if (file_ == nullptr || problem_.Failure != FileFailure::None || size == 0) return;
-    errno = 0;
-    if (std::fwrite(data, 1, size, file_) != size) {
-        setFileProblem(problem_, FileFailure::WriteFailed, errno);
-    }
+    if (!isOpen() || problem_.Failure != FileFailure::None || size == 0) return;
+    file_platform::writeText(file_, static_cast<const char *>(data), size, problem_);
 }
 
 bool ReplacingFileWriter::commit() {
-    if (file_ == nullptr) return false;
-    if (problem_.Failure == FileFailure::None) {
-        errno = 0;
-        if (std::fflush(file_) != 0 || std::ferror(file_) != 0)
-            setFileProblem(problem_, FileFailure::WriteFailed, errno);
-    }
+    if (!isOpen()) return false;
     // The data reaches the disk before the name does: renamed first, a power cut could leave
     // the name on an empty file with the good old one already gone.
     if (problem_.Failure == FileFailure::None) file_platform::flushToDisk(file_, problem_);
-    errno = 0;
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    if (!closed && problem_.Failure == FileFailure::None)
-        setFileProblem(problem_, FileFailure::WriteFailed, errno);
+    FileProblem closing;
+    const bool closed = file_platform::closeWritten(file_, closing);
+    file_ = kNoFileHandle;
+    if (!closed && problem_.Failure == FileFailure::None) problem_ = closing;
     if (problem_.Failure != FileFailure::None ||
         !file_platform::replace(partial_, target_, problem_)) {
         file_platform::removeFile(partial_);
@@ -103,8 +93,9 @@ bool ReplacingFileWriter::commit() {
 }
 
 void ReplacingFileWriter::abandon() {
-    std::fclose(file_);
-    file_ = nullptr;
+    FileProblem ignored;
+    file_platform::closeWritten(file_, ignored);
+    file_ = kNoFileHandle;
     file_platform::removeFile(partial_);
 }
 

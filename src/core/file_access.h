@@ -9,9 +9,13 @@
 // - a file is written beside its target under a temporary name and replaces the target only
 //   once it was written, flushed to the disk and closed without error, so neither a full disk
 //   nor a power cut just after the replace destroys a good file.
+// - files are written straight through the system's own calls, never through a C library
+//   stream: the C library's exit() and any fflush(NULL) take every stream's lock, so a writer
+//   that the disk holds inside a write would hold the simulator's quit with it.
 // Text mode everywhere: line ends are the platform's (CR LF on Windows).
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -54,6 +58,11 @@ struct FileProblem {
     char Detail[96] = {};
 };
 
+// A file open for writing: a POSIX descriptor or a Windows HANDLE, held as a number so that no
+// platform header is needed here.
+using FileHandle = std::intptr_t;
+constexpr FileHandle kNoFileHandle = -1;
+
 // Records a failure with the system's text for errno (POSIX and the C runtime) in problem.
 void setFileProblem(FileProblem &problem, FileFailure failure, int errorNumber);
 
@@ -93,7 +102,7 @@ public:
     ReplacingFileWriter &operator=(const ReplacingFileWriter &) = delete;
 
     // False when the temporary file could not be created; problem() says why.
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return file_ != kNoFileHandle; }
     // Writes all size bytes; after the first failure nothing more is written.
     void write(const void *data, std::size_t size);
     // Flushes to the disk, closes and replaces the target. True when the target now holds every
@@ -105,7 +114,7 @@ private:
     void abandon();
     void refuseAsTooLong();
 
-    std::FILE *file_ = nullptr;
+    FileHandle file_ = kNoFileHandle;
     FileProblem problem_;
     char target_[kMaxPathBytes] = {};
     char partial_[kMaxPathBytes + kPartialFileSuffixLength] = {};

@@ -24,13 +24,20 @@ bool resolveTarget(const char *target, char *out, std::size_t outSize, FileProbl
 // would make the final replace fail.
 bool checkReplaceable(const char *target, FileProblem &problem);
 
-// Creates path anew for writing as text (a leftover of that name is removed first), with the
-// permissions target has when it exists.
-std::FILE *createForWriting(const char *path, const char *target, FileProblem &problem);
+// Creates path anew for writing (a leftover of that name is removed first), with the
+// permissions target has when it exists. kNoFileHandle when it cannot.
+FileHandle createForWriting(const char *path, const char *target, FileProblem &problem);
+
+// Writes all size bytes as text: each line feed is written as the platform's line end (CR LF on
+// Windows), as a C library stream in text mode would.
+bool writeText(FileHandle file, const char *data, std::size_t size, FileProblem &problem);
 
 // Hands everything written to file so far to the disk itself, not only to the system's cache,
 // so that a power cut after the replace cannot leave an empty or partial file under the name.
-bool flushToDisk(std::FILE *file, FileProblem &problem);
+bool flushToDisk(FileHandle file, FileProblem &problem);
+
+// Closes the file; false when the system reports a write it could not complete.
+bool closeWritten(FileHandle file, FileProblem &problem);
 
 // Moves from over to, replacing to in one step.
 bool replace(const char *from, const char *to, FileProblem &problem);

@@ -58,8 +58,8 @@ std::FILE *refuse(FileProblem &problem, FileFailure failure, int errorNumber) {
     return nullptr;
 }
 
-// Clears O_NONBLOCK again once the descriptor is known to be a regular file, for the stdio
-// calls that follow.
+// Clears O_NONBLOCK again once the descriptor is known to be a regular file, for the reads and
+// writes that follow.
 bool makeBlocking(int descriptor) {
     const int flags = fcntl(descriptor, F_GETFL);
     return flags != -1 && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != -1;
@@ -138,7 +138,7 @@ bool checkReplaceable(const char *target, FileProblem &problem) {
     return true;
 }
 
-std::FILE *createForWriting(const char *path, const char *target, FileProblem &problem) {
+FileHandle createForWriting(const char *path, const char *target, FileProblem &problem) {
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
     int descriptor = open(path, flags, 0666);
     if (descriptor < 0 && errno == EEXIST) {
@@ -146,17 +146,40 @@ std::FILE *createForWriting(const char *path, const char *target, FileProblem &p
         unlink(path);
         descriptor = open(path, flags, 0666);
     }
-    if (descriptor < 0) return refuse(problem, failureOfOpen(errno), errno);
+    if (descriptor < 0) {
+        setFileProblem(problem, failureOfOpen(errno), errno);
+        return kNoFileHandle;
+    }
     struct stat status;
     if (stat(target, &status) == 0 && S_ISREG(status.st_mode))
         fchmod(descriptor, status.st_mode & 07777);
-    std::FILE *file = streamOf(descriptor, "w", problem);
-    if (file == nullptr) unlink(path);
-    return file;
+    if (!makeBlocking(descriptor)) {
+        setFileProblem(problem, FileFailure::Other, errno);
+        close(descriptor);
+        unlink(path);
+        return kNoFileHandle;
+    }
+    return descriptor;
 }
 
-bool flushToDisk(std::FILE *file, FileProblem &problem) {
-    const int descriptor = fileno(file);
+bool writeText(FileHandle file, const char *data, std::size_t size, FileProblem &problem) {
+    // POSIX's text is its bytes. One call takes at most this much, well within ssize_t.
+    constexpr std::size_t kMostPerCall = std::size_t{1} << 30;
+    const int descriptor = static_cast<int>(file);
+    while (size > 0) {
+        const ssize_t written = write(descriptor, data, size < kMostPerCall ? size : kMostPerCall);
+        if (written < 0 && errno == EINTR) continue;
+        // A regular file takes at least one byte or says why not; none at all is a device
+        // that cannot take more.
+        if (written <= 0) return fail(problem, FileFailure::WriteFailed, written < 0 ? errno : EIO);
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool flushToDisk(FileHandle file, FileProblem &problem) {
+    const int descriptor = static_cast<int>(file);
 #if defined(__APPLE__)
     // macOS's fsync stops at the drive's own cache; F_FULLFSYNC empties that too. Where a file
     // system lacks it (some network shares), fsync is the best there is.
@@ -167,6 +190,14 @@ bool flushToDisk(std::FILE *file, FileProblem &problem) {
         result = fsync(descriptor);
     } while (result != 0 && errno == EINTR);
     if (result != 0) return fail(problem, FileFailure::WriteFailed, errno);
+    return true;
+}
+
+bool closeWritten(FileHandle file, FileProblem &problem) {
+    // Not retried on EINTR: the descriptor is gone whatever close says, and may already be
+    // another thread's again. A network file system reports a write it could not make here.
+    if (close(static_cast<int>(file)) != 0 && errno != EINTR)
+        return fail(problem, FileFailure::WriteFailed, errno);
     return true;
 }
 

@@ -213,10 +213,10 @@ bool checkReplaceable(const char *target, FileProblem &problem) {
     return true;
 }
 
-std::FILE *createForWriting(const char *path, const char *target, FileProblem &problem) {
+FileHandle createForWriting(const char *path, const char *target, FileProblem &problem) {
     (void)target; // new files take the folder's permissions, as the replaced one had
     WidePath wide;
-    if (!widen(path, wide, problem)) return nullptr;
+    if (!widen(path, wide, problem)) return kNoFileHandle;
     auto create = [&wide] {
         return CreateFileW(wide.Text, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -229,11 +229,36 @@ std::FILE *createForWriting(const char *path, const char *target, FileProblem &p
     }
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        return refuse(problem, failureOfError(error), error);
+        setWindowsProblem(problem, failureOfError(error), error);
+        return kNoFileHandle;
     }
-    std::FILE *file = streamOf(handle, _O_WRONLY | _O_TEXT, "wt", problem);
-    if (file == nullptr) DeleteFileW(wide.Text);
-    return file;
+    return reinterpret_cast<FileHandle>(handle);
+}
+
+bool writeText(FileHandle file, const char *data, std::size_t size, FileProblem &problem) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(file);
+    // Line feeds become CR LF here, as the C library's text mode wrote them: a line end may
+    // double a byte, so a chunk of text fills at most half the buffer.
+    char buffer[4096];
+    while (size > 0) {
+        std::size_t used = 0;
+        while (size > 0 && used + 2 <= sizeof buffer) {
+            if (*data == '\n') buffer[used++] = '\r';
+            buffer[used++] = *data++;
+            --size;
+        }
+        for (std::size_t done = 0; done < used;) {
+            DWORD written = 0;
+            if (!WriteFile(handle, buffer + done, static_cast<DWORD>(used - done), &written,
+                           nullptr) ||
+                written == 0) {
+                const DWORD error = GetLastError();
+                return fail(problem, FileFailure::WriteFailed, error);
+            }
+            done += written;
+        }
+    }
+    return true;
 }
 
 bool replace(const char *from, const char *to, FileProblem &problem) {
@@ -248,11 +273,16 @@ bool replace(const char *from, const char *to, FileProblem &problem) {
     return true;
 }
 
-bool flushToDisk(std::FILE *file, FileProblem &problem) {
-    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
-    if (handle == INVALID_HANDLE_VALUE)
-        return fail(problem, FileFailure::WriteFailed, ERROR_INVALID_HANDLE);
-    if (!FlushFileBuffers(handle)) {
+bool flushToDisk(FileHandle file, FileProblem &problem) {
+    if (!FlushFileBuffers(reinterpret_cast<HANDLE>(file))) {
+        const DWORD error = GetLastError();
+        return fail(problem, FileFailure::WriteFailed, error);
+    }
+    return true;
+}
+
+bool closeWritten(FileHandle file, FileProblem &problem) {
+    if (!CloseHandle(reinterpret_cast<HANDLE>(file))) {
         const DWORD error = GetLastError();
         return fail(problem, FileFailure::WriteFailed, error);
     }

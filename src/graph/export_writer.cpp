@@ -352,6 +352,11 @@ void clearSetInBackground(SampleStore &store, int set) {
     gCsvExportWriter.release(std::move(cleared));
 }
 
+void clearStoreInBackground(SampleStore &store) {
+    for (int set = 0; set < SampleStore::kSets; ++set)
+        clearSetInBackground(store, set);
+}
+
 void requestCsvExport(const SampleStore &store, int set) {
     if (set < 0 || set >= SampleStore::kSets) return;
     std::unique_ptr<CsvExportJob> job(new (std::nothrow) CsvExportJob);

@@ -115,6 +115,10 @@ extern CsvExportWriter gCsvExportWriter;
 // The Clear button: empties the set at once and frees its blocks on the writer's thread.
 void clearSetInBackground(SampleStore &store, int set);
 
+// XPluginStop: empties every set the same way. A module kept mapped for a thread left behind is
+// not built afresh at its next load, so the recording must not outlive the stop in the store.
+void clearStoreInBackground(SampleStore &store);
+
 // The Export button: snapshot set on the simulator's thread and hand it to the writer. A
 // snapshot that cannot be taken is refused with a log line; the store is never changed.
 void requestCsvExport(const SampleStore &store, int set);

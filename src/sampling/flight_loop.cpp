@@ -75,6 +75,13 @@ void moveForRewind(AppState &state, XPWidgetID graph, int steps) {
 } // namespace
 
 float AppState::onFlightLoop(float elapsedSinceLastCall, float, int, void *) {
+    // The time the plug-in was disabled is left out as the time between Stop and Record is: a
+    // recording goes on with one row, as after Record, and a replay goes on where it was.
+    if (ResumingAfterEnable != 0) {
+        ResumingAfterEnable = 0;
+        elapsedSinceLastCall = 0.0f;
+        restartRowGrid(RecordingRows);
+    }
     // What the export writer had to say reaches the log from this thread only.
     gCsvExportWriter.deliverMessages();
 

@@ -2,11 +2,14 @@
 // export: disabling and stopping the plug-in return within the ten seconds the README promises,
 // the simulator unloads the module, and when the disk answers at last the export's thread runs
 // on in the module, which stayed mapped for it, and ends without harm. Its own program: the
-// module stays loaded until the process ends once it was kept for such a thread.
+// module stays loaded until the process ends once it was kept for such a thread. Loaded again
+// meanwhile, it starts a session of its own, with none of the old one's rows.
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -51,6 +54,13 @@ TEST_F(HostTest, RealModuleLeavesAStalledExportBehindWithinTheBoundAndOutlivesIt
     stall::arm("Plotwright1.csv" + std::string(kPartialSuffix));
     ASSERT_TRUE(xphost::clickWidget(xphost::findDescendants(graph, " Export").at(0)));
     stall::waitUntilHeld();
+    // The simulator's exit() and any plug-in's fflush(NULL) take the lock of every open stream:
+    // a writer that the disk holds must hold none, or the simulator's quit waits on the disk.
+    {
+        stall::Watchdog watchdog(std::chrono::seconds(30));
+        std::fflush(nullptr);
+        EXPECT_TRUE(stall::holding()) << "fflush(NULL) waited for the disk";
+    }
     // The export writer's thread, while the process has it.
     const std::string writer = "/proc/self/task/" + std::to_string(stall::heldThreadId());
     {
@@ -70,6 +80,20 @@ TEST_F(HostTest, RealModuleLeavesAStalledExportBehindWithinTheBoundAndOutlivesIt
     void *stillMapped = dlopen(plotwright_test::modulePath(), RTLD_NOW | RTLD_NOLOAD);
     EXPECT_NE(stillMapped, nullptr);
     if (stillMapped != nullptr) dlclose(stillMapped);
+
+    // Loaded again while the old thread still waits: the module is the one kept mapped, whose
+    // program-wide objects were built once, yet the new session's recording starts empty.
+    ASSERT_TRUE(module.load(plotwright_test::modulePath(), &error)) << error;
+    ASSERT_EQ(module.start(), 1);
+    ASSERT_TRUE(xphost::chooseMenuItem({"Plotwrite", "Graph Window"}, &error)) << error;
+    graph = xphost::findWindow("Plotwright");
+    ASSERT_NE(graph, nullptr);
+    ASSERT_TRUE(xphost::clickWidget(xphost::findDescendants(graph, " Next Set").at(0)));
+    ASSERT_TRUE(xphost::clickWidget(xphost::findDescendants(graph, " Export").at(0)));
+    module.unload(); // the stop lets the export of set 2 finish
+    const std::string second = plotwright_test::readFile(pluginDir_ + "Plotwright2.csv");
+    EXPECT_EQ(std::count(second.begin(), second.end(), '\n'), 0)
+        << "the previous session's rows came back";
 
     // The disk answers: the thread returns into the module's code, gives its export up (the
     // partial file goes, the earlier one stays) and ends. A crash here ends the test program.

@@ -1,9 +1,10 @@
 #pragma once
-// A disk that stops answering in the middle of a write: while armed, every fwrite to a file
-// whose name ends with a given suffix is held inside the call until release(), as a stalled
-// drive or a vanished network share holds a real write. Linux only (/proc names the file behind
-// a stream); fwrite is interposed for the whole test program, the real module's calls included,
-// and passes straight through otherwise.
+// A disk that stops answering in the middle of a write: while armed, every write or fwrite to a
+// file whose name ends with a given suffix is held inside the call until release(), as a
+// stalled drive or a vanished network share holds a real write; an fwrite is held with its
+// stream's lock taken, as the C library holds it then. Linux only (/proc names the file behind
+// a descriptor); both are interposed for the whole test program, the real module's calls
+// included, and pass straight through otherwise.
 
 #if defined(__linux__)
 #include <chrono>
@@ -18,6 +19,8 @@ namespace write_stall {
 void arm(const std::string &fileNameSuffix);
 // Blocks until a write is held.
 void waitUntilHeld();
+// Whether a write is held now (and the stall was not released since).
+bool holding();
 // The kernel's id of the thread whose write was held first (once one was).
 long heldThreadId();
 // Lets the held writes go on; holds no more.

@@ -386,6 +386,52 @@ TEST_F(ExportWriterTest, ClearFreesTheBlocksOffTheSimulatorsThread) {
     EXPECT_EQ(gFreedElsewhere, 3 * SampleStore::kChannels);
 }
 
+// A stop empties the store, even while the disk holds an export: the module stays mapped for
+// that thread and is not built afresh at its next load, so rows left in the store would come
+// back in the next session. The blocks go off the simulator's thread; those the held export
+// took, when it ends.
+TEST_F(ExportWriterTest, AStopEmptiesTheRecordingWhileTheDiskHoldsAnExport) {
+    namespace stall = plotwright_test::write_stall;
+    for (int set = 0; set < SampleStore::kSets; ++set)
+        gSampleStore.clearSet(set);
+    countFreesByThread(gSampleStore);
+    char name[256], signature[256], description[256];
+    ASSERT_EQ(XPluginStart(name, signature, description), 1);
+    std::string error;
+    ASSERT_TRUE(xphost::chooseMenuItem({"Plotwrite", "Graph Window"}, &error)) << error;
+    AppState &state = *gAppState;
+    auto click = [&](const char *label) {
+        ASSERT_TRUE(
+            xphost::clickWidget(xphost::findDescendants(state.GraphWindowWidget, label).at(0)));
+    };
+    click(" Record");
+    for (std::size_t tick = 0; tick <= SampleStore::kBlockFloats; ++tick)
+        state.onFlightLoop(0.01f, 0.01f, 0, nullptr);
+    constexpr int kBlocksPerSet = 2 * SampleStore::kChannels;
+
+    stall::ReleaseAtEnd releaseAtEnd;
+    stall::arm("Plotwright1.csv" + std::string(kPartialFileSuffix));
+    click(" Export");
+    stall::waitUntilHeld();
+    gCsvExportWriter.finish(std::chrono::milliseconds(0)); // a disable, without its grace
+    ASSERT_EQ(gCsvExportWriter.threadsLeftBehind(), 1u);
+    XPluginStop();
+    for (int set = 0; set < SampleStore::kSets; ++set)
+        EXPECT_EQ(gSampleStore.sampleCount(set), 0u);
+    {
+        std::lock_guard<std::mutex> lock(gFreedMutex);
+        EXPECT_EQ(gFreedHere, 0);
+        EXPECT_EQ(gFreedElsewhere, 2 * kBlocksPerSet) << "sets 2 and 3, at the stop";
+    }
+    stall::release();
+    while (gCsvExportWriter.threadsLeftBehind() != 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    gSampleStore.allocateBlock = &SampleStore::defaultBlockAllocator;
+    std::lock_guard<std::mutex> lock(gFreedMutex);
+    EXPECT_EQ(gFreedHere, 0);
+    EXPECT_EQ(gFreedElsewhere, 3 * kBlocksPerSet) << "set 1 too, once its export ended";
+}
+
 // An export waiting behind others holds its snapshot of a set; once the set is cleared, that
 // snapshot may be the last reference to ten hours of blocks. A newer export of the set replaces
 // the waiting one, and the blocks must still go back on the writer's thread.

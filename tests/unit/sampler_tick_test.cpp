@@ -228,6 +228,36 @@ TEST_F(SamplerTickTest, RowsAndReplayFollowTheTimePassedNotTheCalls) {
     EXPECT_EQ(prop(graph_, graphProp_Position), 9);
 }
 
+// The first call after XPluginEnable brings all the time the plug-in was disabled. That is no
+// flight, as the time between Stop and Record is not: one row, as after Record, and a replay
+// goes on where it was.
+TEST_F(SamplerTickTest, TheTimeThePlugInWasDisabledIsNeitherRecordedNorReplayed) {
+    useDataRef(0, 0, "test/pitch", 1.0f);
+    openGraph();
+    press(state_->GraphTransportButton[0]);
+    for (int call = 0; call < 100; ++call)
+        tickAfter(0.01f);
+    XPluginDisable();
+    ASSERT_EQ(XPluginEnable(), 1);
+    xphost::setDataRefValue("test/pitch", 7.0f);
+    tickAfter(30.0f);
+    ASSERT_EQ(gSampleStore.sampleCount(0), 101u);
+    EXPECT_EQ(gSampleStore.series(0, 0)[100], 7.0f);
+    tickAfter(0.02f);
+    EXPECT_EQ(gSampleStore.sampleCount(0), 103u) << "the grid goes on from the row taken";
+    press(state_->GraphTransportButton[1]);
+
+    XPSetWidgetProperty(graph_, graphProp_Position, 0);
+    state_->Play = 1;
+    tickAfter(0.01f);
+    XPluginDisable();
+    ASSERT_EQ(XPluginEnable(), 1);
+    tickAfter(30.0f);
+    EXPECT_EQ(prop(graph_, graphProp_Position), 1);
+    tickAfter(0.01f);
+    EXPECT_EQ(prop(graph_, graphProp_Position), 2);
+}
+
 // The shape on screen is the flight's, whatever the frame rate: a sine of 0.5 s spans 50 pixel
 // columns at 30 frames a second as at 100.
 TEST_F(SamplerTickTest, ASineSpansTheSameColumnsAtAnyFrameRate) {
