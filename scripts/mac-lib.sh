@@ -119,7 +119,8 @@ mac_cxx_runtime() {
     >"$work/probe.cpp"
   local line
   line="$(ZIG_VERBOSE_LINK=1 "$ZIG" c++ -target "$(mac_zig_target "$arch")" -std=c++17 -O2 \
-    -fno-omit-frame-pointer -shared "$work/probe.cpp" -o "$work/probe.dylib" 2>&1 | grep -E '^zig ld ' | tail -n 1)"
+    -fno-omit-frame-pointer -shared "$work/probe.cpp" -o "$work/probe.dylib" 2>&1 |
+    grep -E '^zig ld ' | tail -n 1)"
   local libraries=()
   local name path
   for name in libc++.a libc++abi.a libcompiler_rt.a; do
