@@ -56,6 +56,8 @@ class Fault(Exception):
 def slice_of(data, arch):
     (magic,) = struct.unpack_from(">I", data, 0)
     if magic != FAT_MAGIC:
+        if struct.unpack_from("<i", data, 4)[0] != CPU_TYPES[arch]:
+            raise Fault("no %s slice" % arch)
         return data
     (count,) = struct.unpack_from(">I", data, 4)
     for index in range(count):
