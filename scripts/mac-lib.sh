@@ -7,7 +7,9 @@
 # Why two linkers: zig's own Mach-O linker puts every global symbol into the exports trie, hidden
 # ones included, and takes no list of exports, so the module would offer the simulator a
 # thousand names of its insides. ld64.lld honours -exported_symbols_list. Zig still builds the
-# C++ runtime for each target (once, into its cache); ld64.lld links it in.
+# C++ runtime for each target (once, into its cache); ld64.lld links it in. It is LLVM 16's:
+# ld64.lld-14 drops the arm64 slice's __eh_frame and catch tables under -dead_strip (and
+# without it leaves the FDEs' addresses unrelocated), so no exception could be caught there.
 
 # The oldest macOS the module runs on: arm64 code starts there, and zig's C headers go no older.
 MAC_MIN_VERSION=11.0
@@ -21,7 +23,7 @@ MAC_OPENGL_INSTALL_NAME='/System/Library/Frameworks/OpenGL.framework/Versions/A/
 mac_setup() {
   local source_dir="$1"
   ZIG="$("$source_dir/scripts/mac-toolchain.sh")/zig"
-  LD64=ld64.lld-14
+  LD64=ld64.lld-16
   LIPO=llvm-lipo-14
   export ZIG_GLOBAL_CACHE_DIR="${XDG_CACHE_HOME:-$HOME/.cache}/plotwright/zig-cache"
   export ZIG_LOCAL_CACHE_DIR="$ZIG_GLOBAL_CACHE_DIR"
@@ -88,13 +90,16 @@ mac_write_stubs() {
 }
 
 # The compile flags of the release build, warnings as errors, for one slice. Paths of this
-# machine are mapped to relative ones, so none ends up in the module.
+# machine are mapped to relative ones, so none ends up in the module. Every function that calls
+# another sets up a frame record (x29/rbp), as Apple's arm64 ABI expects of all code: crash
+# reports and profilers walk those, and the unwinder then finds each such function's rules in
+# its compact encoding instead of needing DWARF (zig's clang omits them at -O2 by default).
 #   mac_compile ARCH SOURCE_DIR OBJECT SOURCE [FLAG...]
 mac_compile() {
   local arch="$1" source_dir="$2" object="$3" source="$4"
   shift 4
   "$ZIG" c++ -target "$(mac_zig_target "$arch")" -std=c++17 -O2 -DNDEBUG -fPIC \
-    -fvisibility=hidden -fvisibility-inlines-hidden \
+    -fno-omit-frame-pointer -fvisibility=hidden -fvisibility-inlines-hidden \
     -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Werror \
     -DXPLM200=1 -DXPLM210=1 -DXPLM300=1 -DXPLM301=1 -DAPL=1 -DGL_SILENCE_DEPRECATION \
     -I"$source_dir/src" -I"$source_dir/common" -I"$source_dir/sdk/CHeaders/XPLM" \
@@ -104,7 +109,9 @@ mac_compile() {
 
 # The static C++ runtime zig builds for the slice (libc++, libc++abi and the compiler's
 # builtins), one path a line: zig links a small library with the release flags and names what
-# it linked. The first call per slice builds them into zig's cache (about a minute).
+# it linked. The first call per slice builds them into zig's cache (about a minute); zig builds
+# them with frame pointers when the link asks for them, so the runtime's functions, which an
+# exception passes through, set up frame records as the module's own do.
 mac_cxx_runtime() {
   local arch="$1" work="$2"
   mkdir -p "$work"
@@ -112,7 +119,8 @@ mac_cxx_runtime() {
     >"$work/probe.cpp"
   local line
   line="$(ZIG_VERBOSE_LINK=1 "$ZIG" c++ -target "$(mac_zig_target "$arch")" -std=c++17 -O2 \
-    -shared "$work/probe.cpp" -o "$work/probe.dylib" 2>&1 | grep -E '^zig ld ' | tail -n 1)"
+    -fno-omit-frame-pointer -shared "$work/probe.cpp" -o "$work/probe.dylib" 2>&1 |
+    grep -E '^zig ld ' | tail -n 1)"
   local libraries=()
   local name path
   for name in libc++.a libc++abi.a libcompiler_rt.a; do

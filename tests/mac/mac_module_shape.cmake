@@ -2,7 +2,10 @@
 # exactly the slices x86_64 and arm64; in each, exactly the five entry points exported, every
 # undefined symbol bound to the simulator's XPLM or XPWidgets framework, the system's OpenGL or
 # its C library, no other library loaded, a minimum macOS no later than 11.0; an arm64 slice
-# whose ad-hoc signature matches its bytes (Apple silicon runs nothing else); no path of the
+# whose ad-hoc signature matches its bytes (Apple silicon runs nothing else); in each slice the
+# tables an exception needs to reach its catch (catch tables, a personality routine, every
+# DWARF-mode compact-unwind entry pointing at an FDE that covers its function) and, on arm64,
+# frame records in every function that is no leaf (check_unwind.py); no path of the
 # machine that built it. Given the Linux and Windows modules, the simulator functions it imports
 # must be the ones they import.
 #   cmake -DMODULE=.../mac.xpl [-DLINUX_MODULE=.../lin.xpl -DWINDOWS_MODULE=.../win.xpl]
@@ -102,6 +105,28 @@ foreach(arch IN LISTS archs)
         string(STRIP "${signature_output}" signature_output)
         list(APPEND faults "${signature_output}")
       endif()
+    endif()
+  endif()
+
+  # The unwind tables, read as the unwinder reads them: the slice's figures, then its faults.
+  execute_process(COMMAND python3 "${CMAKE_CURRENT_LIST_DIR}/check_unwind.py" "${MODULE}"
+                          "${arch}"
+                  OUTPUT_VARIABLE unwind_output ERROR_VARIABLE unwind_error
+                  RESULT_VARIABLE result)
+  string(REGEX MATCHALL "[^\n]+" unwind_lines "${unwind_output}${unwind_error}")
+  set(unwind_figures "")
+  if(unwind_lines)
+    list(GET unwind_lines 0 unwind_figures)
+  endif()
+  if(unwind_figures MATCHES " functions in __unwind_info")
+    list(POP_FRONT unwind_lines)
+    message(STATUS "mac.xpl ${unwind_figures}")
+  endif()
+  if(NOT result EQUAL 0)
+    if(unwind_lines)
+      list(APPEND faults ${unwind_lines})
+    else()
+      list(APPEND faults "${arch}: check_unwind.py failed (${result})")
     endif()
   endif()
 

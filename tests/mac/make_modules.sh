@@ -46,6 +46,14 @@ universal sound "$work/stubs" "$work/exports.txt"
 universal extra-export "$work/stubs" "$work/exports-extra.txt" -DTINY_EXTRA_EXPORT=1
 universal wrong-framework "$work/misplaced" "$work/exports.txt"
 universal build-path "$work/stubs" "$work/exports.txt" "-DTINY_BUILT_IN=\"$out/tiny_module.cpp\""
+# The module as the build made it before LLVM 16 and frame records: compiled without frame
+# pointers and linked with ld64.lld-14 (with this build's runtime). Its arm64 compact unwind sends every non-leaf function
+# to DWARF that is not there: the FDEs left are unrelocated (the plug-in's own module lost its
+# __eh_frame, catch tables and personality routine outright).
+LD64=ld64.lld-14 universal lld-14 "$work/stubs" "$work/exports.txt" -fomit-frame-pointer
+# Linked right, but compiled without frame pointers: arm64 functions that call others and set up
+# no frame record.
+universal no-frame-records "$work/stubs" "$work/exports.txt" -fomit-frame-pointer
 
 mkdir -p "$out/one-slice"
 "$LIPO" "$out/sound/mac.xpl" -thin arm64 -output "$out/one-slice/mac.xpl"

@@ -1,9 +1,11 @@
 // The smallest module with mac.xpl's shape: the five entry points, calling one function of each
-// library the plug-in imports. tests/mac/make_modules.sh links it right and in the wrong ways
-// the shape check must catch.
+// library the plug-in imports, and an exception thrown and caught inside the module, as the
+// plug-in's own are (so it carries catch tables and the personality routine).
+// tests/mac/make_modules.sh links it right and in the wrong ways the shape check must catch.
 #include <OpenGL/gl.h>
 
 #include <cstring>
+#include <stdexcept>
 
 #include "XPLMUtilities.h"
 #include "XPWidgets.h"
@@ -33,7 +35,24 @@ TINY_EXPORT int XPluginEnable(void) {
 
 TINY_EXPORT void XPluginDisable(void) {}
 
-TINY_EXPORT void XPluginReceiveMessage(XPLMPluginID, int, void *) {}
+namespace {
+// Not inlined, so the throw and the catch are in two functions and the unwinder must walk from
+// one to the other.
+__attribute__((noinline)) int tiny_checked(int message) {
+    if (message < 0) {
+        throw std::invalid_argument("a negative message");
+    }
+    return message;
+}
+} // namespace
+
+TINY_EXPORT void XPluginReceiveMessage(XPLMPluginID, int message, void *) {
+    try {
+        tiny_checked(message);
+    } catch (const std::exception &problem) {
+        XPLMDebugString(problem.what());
+    }
+}
 
 #if defined(TINY_EXTRA_EXPORT)
 TINY_EXPORT int TinyExtra(void) { return 1; }

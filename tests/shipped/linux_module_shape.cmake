@@ -3,7 +3,8 @@
 # live in libpthread.so.0, which the export writer's thread needs, and dlopen in libdl.so.2, with
 # which the module keeps itself mapped for an export thread a stop left behind), libGL and the
 # dynamic loader, no C++ runtime of the system's (the module carries its own, and frees only that
-# one at unload), and the five entry points as its only exports.
+# one at unload), and the five entry points as its only exports. Prints the newest C library
+# version it asks for (the README's "in fact" figure), which the sources decide, not the root.
 #   cmake -DMODULE=.../lin.xpl -P linux_module_shape.cmake
 cmake_policy(VERSION 3.25)
 set(oldest_c_library 2.31)
@@ -32,10 +33,14 @@ endforeach()
 run(private objdump -p "${MODULE}")
 string(REGEX MATCHALL "0x[0-9a-f]+ 0x[0-9a-f]+ [0-9]+ [A-Za-z_0-9.]+" version_lines "${private}")
 set(versions "")
+set(newest_c_library "")
 foreach(line IN LISTS version_lines)
   string(REGEX REPLACE ".* " "" version "${line}")
   list(APPEND versions "${version}")
   if(version MATCHES "^GLIBC_([0-9.]+)$")
+    if(newest_c_library STREQUAL "" OR CMAKE_MATCH_1 VERSION_GREATER newest_c_library)
+      set(newest_c_library "${CMAKE_MATCH_1}")
+    endif()
     if(CMAKE_MATCH_1 VERSION_GREATER oldest_c_library)
       list(APPEND faults "needs ${version}, newer than the C library ${oldest_c_library}")
     endif()
@@ -63,6 +68,11 @@ if(NOT names STREQUAL entry_points)
   list(APPEND faults "exports ${names}, not exactly ${entry_points}")
 endif()
 
+# The README's "in fact" figure, printed whether or not the module passes.
+if(NOT newest_c_library STREQUAL "")
+  message(STATUS "lin.xpl asks the C library for GLIBC_${newest_c_library} at newest (the "
+                 "promise: ${oldest_c_library} or later)")
+endif()
 if(faults)
   string(REPLACE ";" "\n  " shown "${faults}")
   message(FATAL_ERROR "${MODULE}:\n  ${shown}")
