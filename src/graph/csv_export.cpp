@@ -32,13 +32,7 @@ bool prepareCsvExport(const SampleStore &store, int set, CsvExportJob &job) {
         logFileProblem("write", fileName, tooLong);
         return false;
     }
-    if (!store.snapshotSet(set, job.Rows)) {
-        char message[kFileLogLineBytes];
-        formatFileLogLine(message, sizeof message, "write", job.Path,
-                          "there was not enough memory to take its rows");
-        XPLMDebugString(message);
-        return false;
-    }
+    job.Rows = store.snapshotSet(set);
     return true;
 }
 
@@ -68,7 +62,7 @@ CsvExportOutcome writeCsvExport(const CsvExportJob &job, const std::atomic<bool>
                                         : SampleStore::kBlockFloats;
         const float *columns[kCsvRowValues];
         for (int channel = 0; channel < kCsvRowValues; ++channel)
-            columns[channel] = rows.Columns[channel][block];
+            columns[channel] = rows.Rows->block(block, channel);
         for (std::size_t slot = 0; slot < inBlock; ++slot) {
             for (int channel = 0; channel < kCsvRowValues; ++channel)
                 row[channel] = columns[channel][slot];

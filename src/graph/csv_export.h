@@ -24,7 +24,7 @@ struct CsvExportJob {
 enum class CsvExportOutcome { Written, WrittenFolderNotFlushed, Failed, Cancelled };
 
 // The simulator's thread: fills job with set's path and rows. On failure (a path beyond the
-// limit, no memory for the snapshot) logs why and returns false.
+// limit) logs why and returns false.
 bool prepareCsvExport(const SampleStore &store, int set, CsvExportJob &job);
 
 // Any thread: writes the job's rows to its file, replacing the old file only when complete.
