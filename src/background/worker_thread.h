@@ -98,7 +98,6 @@ public:
     // Their states, for a new thread to see which files they still hold.
     const std::vector<std::shared_ptr<WorkerState>> &leftBehind() const { return leftBehind_; }
 
-
 private:
     // Leaves the thread, held by the disk, to end on its own. False when that cannot be done
     // safely (the module could not be kept mapped, no memory for the next thread's state).

@@ -12,6 +12,9 @@
 
 // Jobs for the settings file carry kSettingsFileJob in Set and their finished text in Text.
 constexpr int kSettingsFileJob = SampleStore::kSets;
+// The recovery of journals a crashed run left carries kRecoveryJob in Set and the plug-in's
+// folder in Path.
+constexpr int kRecoveryJob = kSettingsFileJob + 1;
 
 struct CsvExportJob {
     int Set = 0;

@@ -1,13 +1,22 @@
 #include "graph/export_writer.h"
 
+#include <cstdio>
 #include <new>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "XPLMUtilities.h"
+#include "background/journal_recovery.h"
 
 CsvExportWriter gCsvExportWriter;
+
+namespace {
+const char kRecoveryGivenUp[] =
+    "Plotwright - The recovery of a recording the simulator did not end "
+    "was given up when the plug-in stopped; the next start recovers "
+    "it.\n";
+} // namespace
 
 // The export jobs one thread owns, jointly with the plug-in: a thread left behind keeps its own
 // after the plug-in let go of it.
@@ -33,7 +42,10 @@ struct CsvExportWriter::Queue : WorkerState {
         char message[kFileLogLineBytes];
         for (std::unique_ptr<CsvExportJob> &job : GivenUp) {
             if (!job) continue;
-            formatCancelledExport(*job, message, sizeof message);
+            if (job->Set == kRecoveryJob)
+                std::snprintf(message, sizeof message, "%s", kRecoveryGivenUp);
+            else
+                formatCancelledExport(*job, message, sizeof message);
             job.reset();
             std::lock_guard<std::mutex> lock(into.Mutex);
             into.Messages.keepLocked(message);
@@ -41,10 +53,10 @@ struct CsvExportWriter::Queue : WorkerState {
     }
 
     // Waiting jobs in the order asked, at most one per set.
-    std::unique_ptr<CsvExportJob> Waiting[kSettingsFileJob + 1];
+    std::unique_ptr<CsvExportJob> Waiting[kRecoveryJob + 1];
     std::size_t WaitingCount = 0;
     // Taken out of Waiting by a stop past its grace, to be reported.
-    std::unique_ptr<CsvExportJob> GivenUp[kSettingsFileJob + 1];
+    std::unique_ptr<CsvExportJob> GivenUp[kRecoveryJob + 1];
     bool Busy = false;
     // Rows of cleared sets, waiting to be freed.
     std::vector<SampleStore::SetSnapshot> Retired;
@@ -55,6 +67,12 @@ struct CsvExportWriter::Queue : WorkerState {
 
 namespace {
 using Queue = CsvExportWriter::Queue;
+
+void keepLine(const char *line, void *context) {
+    Queue &queue = *static_cast<Queue *>(context);
+    std::lock_guard<std::mutex> lock(queue.Mutex);
+    queue.Messages.keepLocked(line);
+}
 
 std::shared_ptr<WorkerState> makeQueue() {
     std::shared_ptr<Queue> queue(new (std::nothrow) Queue);
@@ -109,8 +127,14 @@ void runWriter(std::shared_ptr<WorkerState> state) {
         char fallback[160];
         char *text = message ? message.get() : fallback;
         const std::size_t size = message ? kFileLogLineBytes : sizeof fallback;
-        const bool written =
-            writeJob(*job, queue.Earlier, &queue.Cancel, text, size) == CsvExportOutcome::Written;
+        bool written = true;
+        if (job->Set == kRecoveryJob) {
+            recoverJournals(job->Path, &queue.Cancel, keepLine, &queue);
+            if (queue.Cancel.load()) keepLine(kRecoveryGivenUp, &queue);
+        } else {
+            written = writeJob(*job, queue.Earlier, &queue.Cancel, text, size) ==
+                      CsvExportOutcome::Written;
+        }
 
         lock.lock();
         queue.Holding = nullptr;
@@ -158,7 +182,12 @@ void CsvExportWriter::submit(std::unique_ptr<CsvExportJob> job) {
             return;
         }
     }
-    // No thread to be had: written here and now rather than lost.
+    // No thread to be had: written here and now rather than lost; but a recovery may take
+    // seconds, which the simulator's thread must not wait for, and the next start tries again.
+    if (job->Set == kRecoveryJob) {
+        XPLMDebugString(kRecoveryGivenUp);
+        return;
+    }
     char message[kFileLogLineBytes];
     if (writeJob(*job, worker_.leftBehind(), nullptr, message, sizeof message) !=
         CsvExportOutcome::Written)
@@ -213,6 +242,14 @@ void clearSetInBackground(SampleStore &store, int set) {
 void clearStoreInBackground(SampleStore &store) {
     for (int set = 0; set < SampleStore::kSets; ++set)
         clearSetInBackground(store, set);
+}
+
+void requestJournalRecovery(const char *folder) {
+    std::unique_ptr<CsvExportJob> job(new (std::nothrow) CsvExportJob);
+    if (!job) return; // the next start tries again
+    job->Set = kRecoveryJob;
+    std::snprintf(job->Path, sizeof job->Path, "%s", folder);
+    gCsvExportWriter.submit(std::move(job));
 }
 
 void requestCsvExport(const SampleStore &store, int set) {

@@ -97,6 +97,10 @@ void clearSetInBackground(SampleStore &store, int set);
 // not built afresh at its next load, so the recording must not outlive the stop in the store.
 void clearStoreInBackground(SampleStore &store);
 
+// XPluginStart: recovers, on the writer's thread, the journals of recordings the simulator did
+// not end (background/journal_recovery.h) in folder, the plug-in's.
+void requestJournalRecovery(const char *folder);
+
 // The Export button: snapshot set on the simulator's thread and hand it to the writer. An
 // export that cannot be asked for (a path beyond the limit) is refused with a log line.
 void requestCsvExport(const SampleStore &store, int set);
