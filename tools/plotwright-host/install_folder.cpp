@@ -17,7 +17,7 @@ std::string settingsPath() { return xphost::pluginFolder() + kSettingsName; }
 
 } // namespace
 
-bool prepareInstallRoot(const std::string &root, std::string *error) {
+bool prepareInstallRoot(const std::string &root, bool keep, std::string *error) {
     std::error_code ec;
     if (fs::exists(root, ec)) {
         if (!fs::is_directory(root, ec)) {
@@ -30,7 +30,7 @@ bool prepareInstallRoot(const std::string &root, std::string *error) {
                      " holds files this program did not make; give a new or empty folder";
             return false;
         }
-        fs::remove_all(root, ec);
+        if (!keep) fs::remove_all(root, ec);
         if (ec) {
             *error = "cannot empty the install folder " + root + ": " + ec.message();
             return false;
@@ -42,7 +42,7 @@ bool prepareInstallRoot(const std::string &root, std::string *error) {
         return false;
     }
     std::ofstream(fs::path(root) / kMarkerName)
-        << "made by plotwright-host; emptied on every run\n";
+        << "made by plotwright-host; emptied on every run but one with --keep-install\n";
     return true;
 }
 
@@ -84,6 +84,16 @@ bool installSettingsFile(const std::string &path, std::string *error) {
     fs::copy_file(path, settingsPath(), fs::copy_options::overwrite_existing, ec);
     if (ec) {
         *error = "cannot copy the settings file " + path + ": " + ec.message();
+        return false;
+    }
+    return true;
+}
+
+bool removeSettings(std::string *error) {
+    std::error_code ec;
+    fs::remove(settingsPath(), ec);
+    if (ec) {
+        *error = "cannot remove " + settingsPath() + ": " + ec.message();
         return false;
     }
     return true;
