@@ -12,6 +12,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <ostream>
 #include <random>
 #include <string>
 #include <thread>
@@ -42,6 +44,7 @@ struct Rate {
     const char *Name;      // test name
     const char *Framerate; // --framerate
 };
+void PrintTo(const Rate &rate, std::ostream *out) { *out << rate.Framerate << " frames a second"; }
 
 std::uint64_t seed() {
     const char *text = std::getenv("PLOTWRIGHT_CRASH_SEED");
@@ -80,11 +83,12 @@ protected:
     // rows it had reported when it died (-1 with a failure when it never got there).
     long long recordAndKill(const std::string &folder, const KillPoint &point) {
         const std::string rows = folder + "rows";
+        std::filesystem::create_directories(std::filesystem::u8path(folder));
         RunnerProcess run({"--scenario", scenario("crash-record.scn"), "--out", folder + "run",
                            "--framerate", GetParam().Framerate, "--real-time", "--rows-file", rows},
                           folder + "run.log");
         if (!run.started()) {
-            ADD_FAILURE() << "cannot start the runner";
+            ADD_FAILURE() << "cannot start the runner: " << run.error();
             return -1;
         }
         const auto deadline = std::chrono::steady_clock::now() + kRecordingDeadline;
@@ -163,6 +167,11 @@ TEST_P(CrashRecovery, RecoversTheRowsRecordedUpToTheKill) {
             worstLoss = loss;
             worstAt = rowsAtKill;
         }
+    }
+    if (passed == 0) {
+        std::printf("crash recovery at %s frames a second: no kill point recovered\n",
+                    GetParam().Framerate);
+        return;
     }
     std::printf("crash recovery at %s frames a second: %d of %d kill points recovered; worst "
                 "loss %lld rows (%.2f s), killed at %lld rows\n",

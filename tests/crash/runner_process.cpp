@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 namespace plotwright_test {
@@ -22,8 +24,12 @@ RunnerProcess::RunnerProcess(const std::vector<std::string> &arguments,
     argv.push_back(nullptr);
     // Opened before the fork: the child only duplicates descriptors and execs.
     const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (log < 0) return;
+    if (log < 0) {
+        error_ = "cannot open " + logPath + ": " + std::strerror(errno);
+        return;
+    }
     pid_ = ::fork();
+    if (pid_ < 0) error_ = std::string("cannot fork: ") + std::strerror(errno);
     if (pid_ == 0) {
         ::dup2(log, STDOUT_FILENO);
         ::dup2(log, STDERR_FILENO);
@@ -65,6 +71,7 @@ void RunnerProcess::kill() {
 
 int runRunner(const std::vector<std::string> &arguments, const std::string &logPath) {
     RunnerProcess runner(arguments, logPath);
+    if (!runner.started()) std::fprintf(stderr, "%s\n", runner.error().c_str());
     return runner.wait();
 }
 

@@ -20,6 +20,8 @@ public:
     RunnerProcess &operator=(const RunnerProcess &) = delete;
 
     bool started() const { return pid_ > 0; }
+    // Why it did not start.
+    const std::string &error() const { return error_; }
     // Whether the runner has ended (without waiting for it).
     bool ended();
     // Waits for the end: the exit status, or -1 for a runner that a signal ended.
@@ -31,9 +33,11 @@ private:
     pid_t pid_ = -1;
     bool reaped_ = false;
     int status_ = -1;
+    std::string error_;
 };
 
-// Runs the runner to its end and returns its exit status (-1: ended by a signal).
+// Runs the runner to its end and returns its exit status (-1: ended by a signal, or it could
+// not start, which it prints).
 int runRunner(const std::vector<std::string> &arguments, const std::string &logPath);
 
 // The count in a runner's rows file; -1 while there is none or it holds no number.
