@@ -128,6 +128,10 @@ std::vector<OutputFile> collectPluginFiles(const std::string &outDir, std::strin
             name.compare(11, 4, ".csv") == 0)
             description = "CSV export of data set " + name.substr(10, 1) + ", " +
                           std::to_string(countLines(path.string())) + " samples";
+        else if (name.size() > 21 && name.compare(0, 10, "Plotwright") == 0 &&
+                 name.compare(11, 10, "-recovered") == 0)
+            description = "data set " + name.substr(10, 1) + " recovered after a crash, " +
+                          std::to_string(countLines(path.string())) + " samples";
         else if (name == "PlotwrightNew.ini")
             description = "settings written by Create INI File";
         files.push_back({name, description});
