@@ -1,7 +1,7 @@
 # The crash-and-recovery test and the runner's options it stands on, in tests/crash/. The test
 # kills the scenario runner mid-recording and starts it again on the folder it left, so it needs
-# the runner and fork/exec: Linux only. Its kill points record in real time, about a minute per
-# frame rate.
+# the runner and fork/exec: Linux only. Its kill points record in real time, about 40 s per frame
+# rate.
 if(TARGET plotwright-host AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
   add_library(plotwright_crash_harness STATIC
     "${CMAKE_CURRENT_SOURCE_DIR}/crash/runner_process.cpp"
