@@ -1,8 +1,8 @@
 #include "background/recording_journal.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <memory>
 #include <new>
 
@@ -14,24 +14,32 @@
 RecordingJournal gRecordingJournal;
 
 namespace {
-// The sessions this process began, so that a reload never recovers one (the module stays mapped
-// while a thread of an earlier session is left behind, and so does this list).
-constexpr std::size_t kMaxSessions = 64;
-std::mutex gSessionsMutex;
-std::uint64_t gSessions[kMaxSessions];
-std::size_t gSessionCount = 0;
-unsigned gSessionsBegun = 0;
+// What every session of this module's life in the process shares: the session numbers differ
+// in their last byte only. Drawn from the clock, the process and where the module lies, so two
+// processes (a crashed run and the next) never share it. It outlives a reload while a thread of
+// an earlier session is left behind, since the module then stays mapped.
+std::uint64_t processToken() {
+    static const std::uint64_t token = [] {
+        const auto now = std::chrono::system_clock::now().time_since_epoch();
+        std::uint64_t mixed =
+            static_cast<std::uint64_t>(
+                std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()) ^
+            (static_cast<std::uint64_t>(file_platform::processId()) << 40) ^
+            static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&kJournalPeriod));
+        // splitmix64's finish: every input bit reaches every output bit.
+        mixed ^= mixed >> 30;
+        mixed *= 0xbf58476d1ce4e5b9u;
+        mixed ^= mixed >> 27;
+        mixed *= 0x94d049bb133111ebu;
+        mixed ^= mixed >> 31;
+        return mixed & ~std::uint64_t{0xFF};
+    }();
+    return token;
+}
 
 std::uint64_t beginSession() {
-    std::lock_guard<std::mutex> lock(gSessionsMutex);
-    // Unique in the folder: the time in seconds, the process and the sessions it began before.
-    const auto seconds = static_cast<std::uint64_t>(std::time(nullptr)) & 0xFFFFFFFFu;
-    const std::uint64_t session = (seconds << 32) |
-                                  ((file_platform::processId() & 0xFFFFFFu) << 8) |
-                                  (gSessionsBegun++ & 0xFFu);
-    gSessions[gSessionCount % kMaxSessions] = session;
-    ++gSessionCount;
-    return session;
+    static unsigned begun = 0;
+    return processToken() | (begun++ & 0xFFu);
 }
 
 struct SetJournal {
@@ -44,13 +52,7 @@ struct SetJournal {
 } // namespace
 
 bool journalSessionOfThisProcess(std::uint64_t session) {
-    std::lock_guard<std::mutex> lock(gSessionsMutex);
-    const std::size_t known = gSessionCount < kMaxSessions ? gSessionCount : kMaxSessions;
-    for (std::size_t i = 0; i < known; ++i)
-        if (gSessions[i] == session) return true;
-    // Beyond the list's room, this process's number still tells its own.
-    return gSessionCount > kMaxSessions &&
-           ((session >> 8) & 0xFFFFFFu) == (file_platform::processId() & 0xFFFFFFu);
+    return (session & ~std::uint64_t{0xFF}) == processToken();
 }
 
 void formatJournalName(char *out, int set, std::uint64_t session) {

@@ -65,8 +65,8 @@ private:
 // The program-wide journal; started by XPluginStart, ended by XPluginStop.
 extern RecordingJournal gRecordingJournal;
 
-// Whether session is one this process began: a start never recovers a journal of its own
-// process, which ended cleanly or is still being written.
+// Whether session is one this process began (in this module's life): a start never recovers
+// a journal of its own process, which ended cleanly or is still being written.
 bool journalSessionOfThisProcess(std::uint64_t session);
 
 // Writes the name of set's journal file for session ("Plotwright1-00000000000000ab.journal")
