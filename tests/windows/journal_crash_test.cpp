@@ -254,7 +254,7 @@ TEST(JournalUnderWine, AKilledRecordingIsRecoveredAtTheNextStartAndACleanStopLea
     }
     const std::string log = xphost::logText();
     EXPECT_NE(log.find("Plotwright - Recovered "), std::string::npos) << log;
-    EXPECT_TRUE(filesLike(plugin, "Plotwright", ".journal").empty()) << log;
+    EXPECT_TRUE(filesLike(plugin, "", ".journal").empty()) << log;
     std::string recovered[kRecordedSets];
     long long mostRows = 0;
     for (int set = 1; set <= kRecordedSets; ++set) {
@@ -285,8 +285,7 @@ TEST(JournalUnderWine, AKilledRecordingIsRecoveredAtTheNextStartAndACleanStopLea
         }
         module.unload();
     }
-    EXPECT_TRUE(filesLike(plugin, "Plotwright", ".journal").empty())
-        << "a clean stop left a journal";
+    EXPECT_TRUE(filesLike(plugin, "", ".journal").empty()) << "a clean stop left a journal";
     EXPECT_TRUE(filesLike(plugin, "Plotwright", "-recovered-2.csv").empty())
         << "a clean stop's journal was recovered";
     for (int set = 1; set <= kRecordedSets; ++set) {
