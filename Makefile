@@ -55,11 +55,12 @@ test-shipped: package
 	cmake --build --preset dev
 	ctest --preset shipped
 
-# The tests where the export writer's thread meets the store and the plug-in's start and stop
+# The tests where the export writer's and the journal's threads meet the store and the plug-in's
+# start and stop
 # (the thousand start/stop cycles stay in the sanitizer suite: three minutes under this one).
 TSAN_TESTS := export_writer_test sample_store_test csv_export_test plugin_lifecycle_test \
               start_stop_cycles_test module_load_test record_export_test stalled_disk_test \
-              plotwright
+              recording_journal_test journal_format_test plotwright
 tsan: deps
 	cmake --preset tsan
 	cmake --build --preset tsan --target $(TSAN_TESTS)

@@ -225,9 +225,9 @@ void BM_ExportHour_FprintfPerLine(benchmark::State &loop) {
 }
 BENCHMARK(BM_ExportHour_FprintfPerLine)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-// The Export click's own share after ten hours: a snapshot of one set (a copy of its eight block
-// directories, one shared reference per block), alone and while another thread drops an
-// earlier snapshot of the same blocks, as the writer does when an export ends.
+// The Export click's own share after ten hours: a snapshot of one set (its row count and one
+// shared reference), alone and while another thread drops an earlier snapshot of the same
+// rows, as the writer does when an export ends.
 void snapshotTenHours(benchmark::State &loop, bool contended) {
     auto store = std::make_unique<SampleStore>();
     float values[kChannels];
@@ -236,13 +236,11 @@ void snapshotTenHours(benchmark::State &loop, bool contended) {
         store->appendSample(0, values);
     }
     for (auto _ : loop) {
-        SampleStore::SetSnapshot earlier;
-        store->snapshotSet(0, earlier);
+        SampleStore::SetSnapshot earlier = store->snapshotSet(0);
         std::thread dropper;
         if (contended) dropper = std::thread([&earlier] { earlier = SampleStore::SetSnapshot{}; });
-        SampleStore::SetSnapshot snapshot;
         const Clock::time_point start = Clock::now();
-        store->snapshotSet(0, snapshot);
+        SampleStore::SetSnapshot snapshot = store->snapshotSet(0);
         const Clock::duration took = Clock::now() - start;
         if (dropper.joinable()) dropper.join();
         loop.SetIterationTime(std::chrono::duration<double>(took).count());

@@ -37,7 +37,7 @@ mac_write_exports "$source_dir" "$work/exports.txt"
 
 # What the module is made of, as in the Linux and Windows builds.
 (cd "$source_dir" && ls src/plugin_entry.cpp src/module_anchor.cc src/core/*.cpp \
-  src/sampling/*.cpp src/graph/*.cpp src/windows/*.cpp src/config/*.cpp) >"$work/sources"
+  src/sampling/*.cpp src/background/*.cpp src/graph/*.cpp src/windows/*.cpp src/config/*.cpp) >"$work/sources"
 
 export -f mac_compile mac_zig_target
 export ZIG MAC_MIN_VERSION source_dir work

@@ -50,8 +50,8 @@ flags="-std=c++17 -O3 -DNDEBUG -fPIC -pthread -fvisibility=hidden -fvisibility-i
        -DXPLM200=1 -DXPLM210=1 -DXPLM300=1 -DXPLM301=1 -DLIN=1
        -Isrc -Isdk/CHeaders/XPLM -Isdk/CHeaders/Widgets"
 mkdir obj
-ls src/plugin_entry.cpp src/core/*.cpp src/sampling/*.cpp src/graph/*.cpp src/windows/*.cpp \
-   src/config/*.cpp >sources
+ls src/plugin_entry.cpp src/core/*.cpp src/sampling/*.cpp src/background/*.cpp src/graph/*.cpp \
+   src/windows/*.cpp src/config/*.cpp >sources
 export flags
 xargs -P 2 -I SRC sh -c 'g++ $flags -c SRC -o "obj/$(echo SRC | tr / _).o"' <sources
 g++ $flags -DPLOTWRIGHT_OWN_CXX_RUNTIME=1 -shared -o lin.xpl src/module_anchor.cc obj/*.o \

@@ -1,11 +1,13 @@
 #include "plugin_entry.h"
 
+#include <chrono>
 #include <cstring>
 #include <new>
 
 #include "XPLMPlugin.h"
 #include "XPLMProcessing.h"
 #include "XPWidgets.h"
+#include "background/recording_journal.h"
 #include "config/config_reader.h"
 #include "core/app_state.h"
 #include "core/host_callbacks.h"
@@ -40,6 +42,19 @@ void buildSettingsPath(AppState &state) {
     buildPluginFilePath(state.SettingsPath, sizeof state.SettingsPath, kSettingsFileName);
 }
 
+// The recording's journal lives beside the exports; what a crashed run left there is recovered
+// in the background. A folder too deep for its paths journals nothing.
+void startJournal() {
+    char folder[kMaxPathBytes];
+    char longest[kMaxPathBytes];
+    if (!buildPluginFilePath(folder, sizeof folder, "") ||
+        !buildPluginFilePath(longest, sizeof longest, "Plotwright1-recovered-999.csv") ||
+        !buildPluginFilePath(longest, sizeof longest, "Plotwright1-0123456789abcdef.journal"))
+        return;
+    gRecordingJournal.start(gSampleStore, folder);
+    requestJournalRecovery(folder);
+}
+
 void startSequence(AppState &state, char *outName, char *outSignature, char *outDescription) {
     std::memcpy(outName, kPluginName, sizeof kPluginName);
     std::memcpy(outSignature, kPluginSignature, sizeof kPluginSignature);
@@ -59,6 +74,7 @@ void startSequence(AppState &state, char *outName, char *outSignature, char *out
     state.resolveDataRefs();
     std::memcpy(state.VersionText, kVersionText, sizeof kVersionText);
     state.clearWidgetHandles();
+    startJournal();
 }
 
 void destroyWindow(int32_t &created, XPWidgetID window) {
@@ -94,13 +110,21 @@ PLOTWRIGHT_EXPORT int XPluginStart(char *outName, char *outSignature, char *outD
 }
 
 PLOTWRIGHT_EXPORT void XPluginStop(void) {
+    const auto began = std::chrono::steady_clock::now();
+    // A clean end: the journal's files go, while the exports get their time.
+    gRecordingJournal.requestStop();
     // Nothing of the session may stay in the program-wide objects: a module kept mapped for a
     // thread left behind is not built afresh at the next load. The blocks go on the writer's
     // thread, inside the wait below; those a stalled export still holds, when it ends.
     clearStoreInBackground(gSampleStore);
-    // Within kExportStopBound: a thread the disk still holds then is left behind, with the
-    // module kept mapped for it.
+    // Within kWorkerStopBound in all: a thread the disk still holds then is left behind, with
+    // the module kept mapped for it.
     gCsvExportWriter.finish(kExportStopGrace);
+    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - began);
+    gRecordingJournal.finish(spent < kWorkerStopGrace   ? kWorkerGiveUpWait
+                             : spent < kWorkerStopBound ? kWorkerStopBound - spent
+                                                        : std::chrono::milliseconds(0));
     XPLMUnregisterFlightLoopCallback(flightLoopCallback, nullptr);
     if (gAppState == nullptr) return;
     AppState &state = *gAppState;

@@ -20,8 +20,9 @@ add_test(NAME shipped.in-debian11-root
 set_tests_properties(shipped.in-debian11-root PROPERTIES LABELS shipped TIMEOUT 900)
 
 # The thousand load-start-stop-unload cycles' heap bound is set for the module built here: the
-# shipped one, with its C++ runtime linked in, leaves about 260 bytes per cycle in the heap (130
-# for this build's), over the 160 allowed; it runs the other start/stop test.
+# shipped one, with its C++ runtime linked in, left about 260 bytes per cycle in the heap when
+# this build's left 130 (195 now, with the journal's exit handlers), over what is allowed; it
+# runs the other start/stop test.
 set(shipped_filter_start_stop_cycles_test "-StartStopTest.AThousandCyclesLeaveNothingBehind")
 foreach(name IN ITEMS flight_files_test module_load_test module_symbols_test record_export_test
                       runner_out_of_memory_test start_stop_cycles_test)

@@ -4,6 +4,7 @@
 // are UTF-8 and already checked against kMaxPathBytes.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 #include "core/file_access.h"
@@ -31,6 +32,30 @@ FileHandle createForWriting(const char *path, const char *target, FileProblem &p
 // Writes all size bytes as text: each line feed is written as the platform's line end (CR LF on
 // Windows), as a C library stream in text mode would.
 bool writeText(FileHandle file, const char *data, std::size_t size, FileProblem &problem);
+
+// Writes all size bytes as they are (binary files).
+bool writeBytes(FileHandle file, const void *data, std::size_t size, FileProblem &problem);
+
+// Empties a file open for writing; the next write goes to its start.
+bool truncateToEmpty(FileHandle file, FileProblem &problem);
+
+// An existing regular file, opened for reading its bytes as they are, without ever waiting on
+// the open; kNoFileHandle, with the reason in problem, when it cannot be.
+FileHandle openForReadingBytes(const char *path, FileProblem &problem);
+
+// Reads up to size bytes into data and says how many in read (0 at the end of the file).
+bool readBytes(FileHandle file, void *data, std::size_t size, std::size_t &read,
+               FileProblem &problem);
+
+// Closes a file opened for reading.
+void closeRead(FileHandle file);
+
+// Calls visit with the name (UTF-8) of each entry of folder but "." and "..". False when the
+// folder cannot be read.
+bool listFolder(const char *folder, void (*visit)(const char *name, void *context), void *context);
+
+// The number the system gives this process.
+std::uint32_t processId();
 
 // Hands everything written to file so far to the disk itself, not only to the system's cache,
 // so that a power cut after the replace cannot leave an empty or partial file under the name.

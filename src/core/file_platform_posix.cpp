@@ -3,6 +3,7 @@
 // before the file is used.
 #ifndef _WIN32
 
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <pthread.h>
@@ -162,21 +163,74 @@ FileHandle createForWriting(const char *path, const char *target, FileProblem &p
     return descriptor;
 }
 
-bool writeText(FileHandle file, const char *data, std::size_t size, FileProblem &problem) {
-    // POSIX's text is its bytes. One call takes at most this much, well within ssize_t.
+bool writeBytes(FileHandle file, const void *data, std::size_t size, FileProblem &problem) {
+    // One call takes at most this much, well within ssize_t.
     constexpr std::size_t kMostPerCall = std::size_t{1} << 30;
     const int descriptor = static_cast<int>(file);
+    const char *bytes = static_cast<const char *>(data);
     while (size > 0) {
-        const ssize_t written = write(descriptor, data, size < kMostPerCall ? size : kMostPerCall);
+        const ssize_t written = write(descriptor, bytes, size < kMostPerCall ? size : kMostPerCall);
         if (written < 0 && errno == EINTR) continue;
         // A regular file takes at least one byte or says why not; none at all is a device
         // that cannot take more.
         if (written <= 0) return fail(problem, FileFailure::WriteFailed, written < 0 ? errno : EIO);
-        data += written;
+        bytes += written;
         size -= static_cast<std::size_t>(written);
     }
     return true;
 }
+
+// POSIX's text is its bytes.
+bool writeText(FileHandle file, const char *data, std::size_t size, FileProblem &problem) {
+    return writeBytes(file, data, size, problem);
+}
+
+bool truncateToEmpty(FileHandle file, FileProblem &problem) {
+    const int descriptor = static_cast<int>(file);
+    if (ftruncate(descriptor, 0) != 0 || lseek(descriptor, 0, SEEK_SET) != 0)
+        return fail(problem, FileFailure::WriteFailed, errno);
+    return true;
+}
+
+FileHandle openForReadingBytes(const char *path, FileProblem &problem) {
+    std::FILE *file = openRegularForReading(path, problem);
+    if (file == nullptr) return kNoFileHandle;
+    // The stream only served the checks: reads go through the descriptor, so that no stream's
+    // lock is held while the disk keeps a read.
+    const int descriptor = dup(fileno(file));
+    std::fclose(file);
+    if (descriptor < 0) {
+        setFileProblem(problem, FileFailure::Other, errno);
+        return kNoFileHandle;
+    }
+    return descriptor;
+}
+
+bool readBytes(FileHandle file, void *data, std::size_t size, std::size_t &read,
+               FileProblem &problem) {
+    for (;;) {
+        const ssize_t got = ::read(static_cast<int>(file), data, size);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return fail(problem, FileFailure::Other, errno);
+        read = static_cast<std::size_t>(got);
+        return true;
+    }
+}
+
+void closeRead(FileHandle file) { close(static_cast<int>(file)); }
+
+bool listFolder(const char *folder, void (*visit)(const char *name, void *context), void *context) {
+    DIR *entries = opendir(folder);
+    if (entries == nullptr) return false;
+    while (const dirent *entry = readdir(entries)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+        visit(entry->d_name, context);
+    }
+    closedir(entries);
+    return true;
+}
+
+std::uint32_t processId() { return static_cast<std::uint32_t>(getpid()); }
 
 bool flushToDisk(FileHandle file, FileProblem &problem) {
     const int descriptor = static_cast<int>(file);

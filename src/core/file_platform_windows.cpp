@@ -235,8 +235,23 @@ FileHandle createForWriting(const char *path, const char *target, FileProblem &p
     return reinterpret_cast<FileHandle>(handle);
 }
 
-bool writeText(FileHandle file, const char *data, std::size_t size, FileProblem &problem) {
+bool writeBytes(FileHandle file, const void *data, std::size_t size, FileProblem &problem) {
     const HANDLE handle = reinterpret_cast<HANDLE>(file);
+    const char *bytes = static_cast<const char *>(data);
+    while (size > 0) {
+        const DWORD asked = size < 0x40000000 ? static_cast<DWORD>(size) : 0x40000000;
+        DWORD written = 0;
+        if (!WriteFile(handle, bytes, asked, &written, nullptr) || written == 0) {
+            const DWORD error = GetLastError();
+            return fail(problem, FileFailure::WriteFailed, error);
+        }
+        bytes += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool writeText(FileHandle file, const char *data, std::size_t size, FileProblem &problem) {
     // Line feeds become CR LF here, as the C library's text mode wrote them: a line end may
     // double a byte, so a chunk of text fills at most half the buffer.
     char buffer[4096];
@@ -247,19 +262,79 @@ bool writeText(FileHandle file, const char *data, std::size_t size, FileProblem 
             buffer[used++] = *data++;
             --size;
         }
-        for (std::size_t done = 0; done < used;) {
-            DWORD written = 0;
-            if (!WriteFile(handle, buffer + done, static_cast<DWORD>(used - done), &written,
-                           nullptr) ||
-                written == 0) {
-                const DWORD error = GetLastError();
-                return fail(problem, FileFailure::WriteFailed, error);
-            }
-            done += written;
-        }
+        if (!writeBytes(file, buffer, used, problem)) return false;
     }
     return true;
 }
+
+bool truncateToEmpty(FileHandle file, FileProblem &problem) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(file);
+    LARGE_INTEGER start;
+    start.QuadPart = 0;
+    if (!SetFilePointerEx(handle, start, nullptr, FILE_BEGIN) || !SetEndOfFile(handle)) {
+        const DWORD error = GetLastError();
+        return fail(problem, FileFailure::WriteFailed, error);
+    }
+    return true;
+}
+
+FileHandle openForReadingBytes(const char *path, FileProblem &problem) {
+    WidePath wide;
+    if (!widen(path, wide, problem)) return kNoFileHandle;
+    const HANDLE handle =
+        CreateFileW(wide.Text, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        setWindowsProblem(problem, failureOfError(error), error);
+        return kNoFileHandle;
+    }
+    // Pipes and character devices answer to file names too; only disk files are read.
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        setWindowsProblem(problem, FileFailure::NotRegular, 0);
+        return kNoFileHandle;
+    }
+    return reinterpret_cast<FileHandle>(handle);
+}
+
+bool readBytes(FileHandle file, void *data, std::size_t size, std::size_t &read,
+               FileProblem &problem) {
+    const DWORD asked = size < 0x40000000 ? static_cast<DWORD>(size) : 0x40000000;
+    DWORD got = 0;
+    if (!ReadFile(reinterpret_cast<HANDLE>(file), data, asked, &got, nullptr)) {
+        const DWORD error = GetLastError();
+        return fail(problem, FileFailure::Other, error);
+    }
+    read = got;
+    return true;
+}
+
+void closeRead(FileHandle file) { CloseHandle(reinterpret_cast<HANDLE>(file)); }
+
+bool listFolder(const char *folder, void (*visit)(const char *name, void *context), void *context) {
+    char pattern[kMaxPathBytes];
+    const int length = std::snprintf(pattern, sizeof pattern, "%s/*", folder);
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof pattern) return false;
+    WidePath wide;
+    FileProblem ignored;
+    if (!widen(pattern, wide, ignored)) return false;
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = FindFirstFileW(wide.Text, &entry);
+    if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+        char name[4 * MAX_PATH];
+        if (WideCharToMultiByte(CP_UTF8, 0, entry.cFileName, -1, name, sizeof name, nullptr,
+                                nullptr) == 0)
+            continue;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+        visit(name, context);
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return true;
+}
+
+std::uint32_t processId() { return static_cast<std::uint32_t>(GetCurrentProcessId()); }
 
 bool replace(const char *from, const char *to, FileProblem &problem) {
     WidePath wideFrom;

@@ -4,23 +4,14 @@
 
 #include "graph/csv_export.h"
 
+#include <memory>
+#include <new>
+
 #include "XPLMUtilities.h"
 #include "core/plugin_paths.h"
-#include "graph/csv_format.h"
+#include "graph/csv_rows_file.h"
 
-namespace {
-
-// Written to the file whenever less than one row's room is left; also how often a writer asked
-// to stop notices it.
-constexpr std::size_t kChunkSize = 16 * 1024;
-static_assert(kChunkSize > 2 * kMaxCsvRowChars, "a chunk must hold at least two rows");
 static_assert(kCsvRowValues == SampleStore::kChannels, "a row holds one value per channel");
-
-bool cancelled(const std::atomic<bool> *cancel) {
-    return cancel != nullptr && cancel->load(std::memory_order_relaxed);
-}
-
-} // namespace
 
 bool prepareCsvExport(const SampleStore &store, int set, CsvExportJob &job) {
     char fileName[] = "Plotwright1.csv";
@@ -32,13 +23,7 @@ bool prepareCsvExport(const SampleStore &store, int set, CsvExportJob &job) {
         logFileProblem("write", fileName, tooLong);
         return false;
     }
-    if (!store.snapshotSet(set, job.Rows)) {
-        char message[kFileLogLineBytes];
-        formatFileLogLine(message, sizeof message, "write", job.Path,
-                          "there was not enough memory to take its rows");
-        XPLMDebugString(message);
-        return false;
-    }
+    job.Rows = store.snapshotSet(set);
     return true;
 }
 
@@ -57,38 +42,32 @@ CsvExportOutcome writeCsvExport(const CsvExportJob &job, const std::atomic<bool>
         return CsvExportOutcome::Failed;
     }
 
+    // A chunk of 16 KiB: on the heap, as threads on some systems get small stacks.
+    std::unique_ptr<CsvRowsFile> out(new (std::nothrow) CsvRowsFile(file, cancel));
+    if (!out) {
+        formatFileLogLine(message, messageSize, "write", job.Path, "there was not enough memory");
+        return CsvExportOutcome::Failed;
+    }
     const SampleStore::SetSnapshot &rows = job.Rows;
-    char chunk[kChunkSize];
-    char *end = chunk;
     float row[kCsvRowValues];
-    for (std::size_t first = 0, block = 0; first < rows.Count;
+    bool going = true;
+    for (std::size_t first = 0, block = 0; going && first < rows.Count;
          first += SampleStore::kBlockFloats, ++block) {
         const std::size_t inBlock = rows.Count - first < SampleStore::kBlockFloats
                                         ? rows.Count - first
                                         : SampleStore::kBlockFloats;
         const float *columns[kCsvRowValues];
         for (int channel = 0; channel < kCsvRowValues; ++channel)
-            columns[channel] = rows.Columns[channel][block];
-        for (std::size_t slot = 0; slot < inBlock; ++slot) {
+            columns[channel] = rows.Rows->block(block, channel);
+        for (std::size_t slot = 0; going && slot < inBlock; ++slot) {
             for (int channel = 0; channel < kCsvRowValues; ++channel)
                 row[channel] = columns[channel][slot];
-            end = writeCsvRow(end, row);
-            if (static_cast<std::size_t>(chunk + kChunkSize - end) < kMaxCsvRowChars) {
-                if (cancelled(cancel)) {
-                    formatCancelledExport(job, message, messageSize);
-                    return CsvExportOutcome::Cancelled; // the writer removes the partial file
-                }
-                file.write(chunk, static_cast<std::size_t>(end - chunk));
-                end = chunk;
-            }
+            going = out->add(row);
         }
     }
-    if (end != chunk) file.write(chunk, static_cast<std::size_t>(end - chunk));
-    // The last write may have been the one the disk held: a writer given up meanwhile keeps the
-    // previous file, as it said it would.
-    if (cancelled(cancel)) {
+    if (!going || !out->finish()) {
         formatCancelledExport(job, message, messageSize);
-        return CsvExportOutcome::Cancelled;
+        return CsvExportOutcome::Cancelled; // the writer removes the partial file
     }
     const bool written = file.commit();
     if (written && file.problem().Failure == FileFailure::None) return CsvExportOutcome::Written;

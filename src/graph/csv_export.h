@@ -12,6 +12,9 @@
 
 // Jobs for the settings file carry kSettingsFileJob in Set and their finished text in Text.
 constexpr int kSettingsFileJob = SampleStore::kSets;
+// The recovery of journals a crashed run left carries kRecoveryJob in Set and the plug-in's
+// folder in Path.
+constexpr int kRecoveryJob = kSettingsFileJob + 1;
 
 struct CsvExportJob {
     int Set = 0;
@@ -24,7 +27,7 @@ struct CsvExportJob {
 enum class CsvExportOutcome { Written, WrittenFolderNotFlushed, Failed, Cancelled };
 
 // The simulator's thread: fills job with set's path and rows. On failure (a path beyond the
-// limit, no memory for the snapshot) logs why and returns false.
+// limit) logs why and returns false.
 bool prepareCsvExport(const SampleStore &store, int set, CsvExportJob &job);
 
 // Any thread: writes the job's rows to its file, replacing the old file only when complete.

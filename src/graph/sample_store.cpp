@@ -5,10 +5,14 @@
 
 SampleStore gSampleStore;
 
-namespace {
-// First directory size: enough for about ten minutes of recording before it grows.
-constexpr std::size_t kFirstDirectorySize = 16;
-} // namespace
+SampleStore::SetRows::SetRows() {
+    for (int channel = 0; channel < kChannels; ++channel) {
+        channels_[channel].rows_ = this;
+        channels_[channel].channel_ = channel;
+    }
+}
+
+SampleStore::SetRows::~SetRows() = default;
 
 SampleStore::SampleStore() : allocateBlock(&SampleStore::defaultBlockAllocator) {}
 
@@ -16,19 +20,14 @@ SampleStore::Block SampleStore::defaultBlockAllocator() {
     return Block(new (std::nothrow) float[kBlockFloats]);
 }
 
-// Adds one block to each of the set's eight series, or to none of them. Only the directories'
-// pointer arrays are ever copied, never a sample.
-bool SampleStore::growSet(SetBlocks &set) {
+// Adds one block to each of the set's eight series, or to none of them. Nothing that exists
+// moves: a new page of the directory is added when the last one is full.
+bool SampleStore::growSet(SetRows &rows) {
+    const std::size_t index = rows.blocks_;
+    const std::size_t page = index >> kPageShift;
+    if (page >= kMaxPages) return false;
     Block fresh[kChannels];
     try {
-        for (Series &series : set.Channels) {
-            std::vector<Block> &blocks = series.blocks_;
-            if (blocks.size() == blocks.capacity()) {
-                const std::size_t wanted =
-                    blocks.empty() ? kFirstDirectorySize : blocks.capacity() * 2;
-                blocks.reserve(wanted);
-            }
-        }
         for (Block &block : fresh) {
             block = allocateBlock();
             if (!block) return false;
@@ -37,35 +36,47 @@ bool SampleStore::growSet(SetBlocks &set) {
         // The simulator must never see an exception; the caller drops the sample instead.
         return false;
     }
-    for (int channel = 0; channel < kChannels; ++channel) {
-        // Cannot throw: the capacity was reserved above.
-        set.Channels[channel].blocks_.push_back(std::move(fresh[channel]));
+    if (page == rows.pageCount_) {
+        rows.pages_[page].reset(new (std::nothrow) SetRows::Page);
+        if (!rows.pages_[page]) return false;
+        ++rows.pageCount_;
     }
+    for (int channel = 0; channel < kChannels; ++channel)
+        rows.pages_[page]->Blocks[index & (kPageBlocks - 1)][channel] = std::move(fresh[channel]);
+    ++rows.blocks_;
     return true;
 }
 
 void SampleStore::appendSample(int set, const float *values) {
     if (!validSet(set) || values == nullptr) return;
     if (!sets_[set]) {
+        std::shared_ptr<SetRows> fresh;
         try {
-            sets_[set] = std::make_shared<SetBlocks>();
+            fresh = std::make_shared<SetRows>();
         } catch (...) {
             ++dropped_[set];
             return;
         }
+        std::lock_guard<std::mutex> lock(sharing_);
+        sets_[set] = std::move(fresh);
     }
-    Series(&channels)[kChannels] = sets_[set]->Channels;
-    const std::size_t count = channels[0].size_;
-    if (count == channels[0].blocks_.size() * kBlockFloats && !growSet(*sets_[set])) {
+    SetRows &rows = *sets_[set];
+    const std::size_t count = rows.count_;
+    if (count == rows.blocks_ * kBlockFloats && !growSet(rows)) {
         ++dropped_[set];
         return;
     }
-    const std::size_t block = count >> kBlockShift;
+    float *slots[kChannels];
+    const std::size_t index = count >> kBlockShift;
+    for (int channel = 0; channel < kChannels; ++channel)
+        slots[channel] =
+            rows.pages_[index >> kPageShift]->Blocks[index & (kPageBlocks - 1)][channel].get();
     const std::size_t slot = count & (kBlockFloats - 1);
-    for (int channel = 0; channel < kChannels; ++channel) {
-        channels[channel].blocks_[block][slot] = values[channel];
-        channels[channel].size_ = count + 1;
-    }
+    for (int channel = 0; channel < kChannels; ++channel)
+        slots[channel][slot] = values[channel];
+    rows.count_ = count + 1;
+    // The row's values before its count, for a reader on another thread.
+    rows.published_.store(count + 1, std::memory_order_release);
 }
 
 void SampleStore::clearSet(int set) {
@@ -76,42 +87,37 @@ void SampleStore::clearSet(int set) {
 void SampleStore::takeSet(int set, SetSnapshot &out) {
     out = SetSnapshot{};
     if (!validSet(set)) return;
-    // The blocks and their directories go whole; the set starts again from nothing.
+    // The rows go whole; the set starts again from nothing.
     out.Count = sampleCount(set);
-    out.Owner = std::move(sets_[set]);
-    sets_[set].reset();
+    {
+        std::lock_guard<std::mutex> lock(sharing_);
+        out.Rows = std::move(sets_[set]);
+        sets_[set].reset();
+    }
     dropped_[set] = 0;
 }
 
-bool SampleStore::snapshotSet(int set, SetSnapshot &out) const {
-    out = SetSnapshot{};
-    if (!validSet(set) || !sets_[set]) return true;
-    const Series(&channels)[kChannels] = sets_[set]->Channels;
-    const std::size_t count = channels[0].size_;
-    const std::size_t blocks = (count + kBlockFloats - 1) >> kBlockShift;
-    try {
-        if (beforeSnapshotAllocation) beforeSnapshotAllocation(blocks * kChannels);
-        for (int channel = 0; channel < kChannels; ++channel) {
-            out.Columns[channel].resize(blocks);
-            for (std::size_t block = 0; block < blocks; ++block)
-                out.Columns[channel][block] = channels[channel].blocks_[block].get();
-        }
-    } catch (...) {
-        out = SetSnapshot{};
-        return false;
-    }
-    out.Owner = sets_[set];
-    out.Count = count;
-    return true;
+SampleStore::SetSnapshot SampleStore::snapshotSet(int set) const {
+    SetSnapshot snapshot;
+    if (!validSet(set) || !sets_[set]) return snapshot;
+    snapshot.Count = sets_[set]->count_;
+    snapshot.Rows = sets_[set];
+    return snapshot;
+}
+
+std::shared_ptr<const SampleStore::SetRows> SampleStore::shareSet(int set) const {
+    if (!validSet(set)) return nullptr;
+    std::lock_guard<std::mutex> lock(sharing_);
+    return sets_[set];
 }
 
 std::size_t SampleStore::sampleCount(int set) const {
-    return validSet(set) && sets_[set] ? sets_[set]->Channels[0].size_ : 0;
+    return validSet(set) && sets_[set] ? sets_[set]->count_ : 0;
 }
 
 const SampleStore::Series &SampleStore::series(int set, int channel) const {
     if (!validSet(set) || !sets_[set] || channel < 0 || channel >= kChannels) return empty_;
-    return sets_[set]->Channels[channel];
+    return sets_[set]->channels_[channel];
 }
 
 std::size_t SampleStore::droppedSampleCount(int set) const {
@@ -120,10 +126,7 @@ std::size_t SampleStore::droppedSampleCount(int set) const {
 
 std::size_t SampleStore::bytesHeld(int set) const {
     if (!validSet(set) || !sets_[set]) return 0;
-    std::size_t bytes = 0;
-    for (const Series &series : sets_[set]->Channels) {
-        bytes += series.blocks_.size() * kBlockFloats * sizeof(float);
-        bytes += series.blocks_.capacity() * sizeof(Block);
-    }
-    return bytes;
+    const SetRows &rows = *sets_[set];
+    return sizeof(SetRows) + rows.pageCount_ * sizeof(SetRows::Page) +
+           rows.blocks_ * kChannels * kBlockFloats * sizeof(float);
 }

@@ -7,6 +7,7 @@
 
 #include "XPStandardWidgets.h"
 #include "XPWidgets.h"
+#include "background/recording_journal.h"
 #include "core/app_state.h"
 #include "core/number_text.h"
 #include "graph/export_writer.h"
@@ -84,6 +85,7 @@ float AppState::onFlightLoop(float elapsedSinceLastCall, float, int, void *) {
     }
     // What the export writer had to say reaches the log from this thread only.
     gCsvExportWriter.deliverMessages();
+    gRecordingJournal.deliverMessages();
 
     XPWidgetID graph = GraphWidget;
 

@@ -19,8 +19,9 @@
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 // The sanitizer adds an exit handler of its own, never removed, beside each one a loaded module
 // registers: libc's list of exit handlers then grows by two 32-byte entries a cycle for each of
-// the module's two program-wide objects (the sample store and the export writer).
-constexpr std::size_t kSlackPerCycle = 160;
+// the module's three program-wide objects (the sample store, the export writer and the
+// recording's journal).
+constexpr std::size_t kSlackPerCycle = 224;
 #else
 // Less than 16 bytes a cycle: below any object the plug-in or the host keeps.
 constexpr std::size_t kSlackPerCycle = 16;

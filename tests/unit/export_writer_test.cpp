@@ -332,23 +332,6 @@ TEST_F(ExportWriterTest, AFolderThatCannotBeFlushedAfterTheReplaceIsAWarningNotA
 }
 #endif
 
-TEST_F(ExportWriterTest, NoMemoryForTheSnapshotRefusesTheExportAndChangesNothing) {
-    appendRows(store_, 0, SampleStore::kBlockFloats + 1);
-    store_.beforeSnapshotAllocation = [](std::size_t) { throw std::bad_alloc(); };
-    requestCsvExport(store_, 0);
-    EXPECT_FALSE(gCsvExportWriter.running());
-    EXPECT_FALSE(fileExists(exportPath(0)));
-    EXPECT_EQ(store_.sampleCount(0), SampleStore::kBlockFloats + 1);
-    EXPECT_EQ(xphost::logText(), "Plotwright - Could not write " + exportPath(0) +
-                                     ": there was not enough memory to take its rows.\n");
-
-    // Memory is back: the same rows export whole.
-    store_.beforeSnapshotAllocation = nullptr;
-    requestCsvExport(store_, 0);
-    gCsvExportWriter.waitUntilIdle();
-    EXPECT_EQ(readFile(exportPath(0)), expectedRows(SampleStore::kBlockFloats + 1));
-}
-
 // Freeing ten hours of blocks takes tens of milliseconds: Clear empties the set at once and the
 // writer's thread gives the memory back.
 std::mutex gFreedMutex;

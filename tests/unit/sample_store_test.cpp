@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <thread>
 
 #include "graph/sample_store.h"
 
@@ -102,6 +104,50 @@ TEST(SampleStore, MemoryStaysCloseToThePayload) {
     const std::size_t payload = count * kChannels * sizeof(float);
     EXPECT_GE(store->bytesHeld(0), payload);
     EXPECT_LE(store->bytesHeld(0), payload + payload / 10);
+}
+
+// An export or the journal reads a set on another thread while the simulator's thread appends
+// to it and clears it: every row below published() holds its final values, and a cleared set's
+// rows stay readable to whoever holds them. The ThreadSanitizer run checks the hand-over too.
+TEST(SampleStore, AReaderOnAnotherThreadSeesEveryPublishedRowWhole) {
+    const auto store = std::make_unique<SampleStore>();
+    constexpr std::size_t kRows = 3 * SampleStore::kBlockFloats + 5;
+    std::atomic<bool> appending{true};
+    std::size_t checked = 0, wrong = 0;
+    std::thread reader([&] {
+        std::shared_ptr<const SampleStore::SetRows> rows;
+        std::size_t seen = 0;
+        float expected[kChannels];
+        for (bool last = false; !last;) {
+            last = !appending.load();
+            std::shared_ptr<const SampleStore::SetRows> current = store->shareSet(0);
+            if (current != rows) {
+                rows = std::move(current);
+                seen = 0;
+            }
+            if (!rows) continue;
+            for (const std::size_t published = rows->published(); seen < published; ++seen) {
+                fillSample(expected, 0, seen);
+                for (int channel = 0; channel < kChannels; ++channel)
+                    wrong += rows->value(seen, channel) != expected[channel] ? 1 : 0;
+                ++checked;
+            }
+        }
+    });
+    appendNumbered(*store, 0, kRows);
+    store->clearSet(0);
+    appendNumbered(*store, 0, kRows);
+    appending = false;
+    reader.join();
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_GE(checked, kRows) << "the last pass reads the whole second recording";
+    const SampleStore::SetSnapshot snapshot = store->snapshotSet(0);
+    ASSERT_EQ(snapshot.Count, kRows);
+    store->clearSet(0);
+    float last[kChannels];
+    fillSample(last, 0, kRows - 1);
+    EXPECT_EQ(snapshot.Rows->value(kRows - 1, 7), last[7])
+        << "a cleared set lives on in its snapshot";
 }
 
 TEST(SampleStore, SetOrChannelOutsideTheStoreIsIgnored) {

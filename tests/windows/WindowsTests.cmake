@@ -81,3 +81,15 @@ add_test(NAME shape.win_xpl
          COMMAND "${CMAKE_COMMAND}" "-DMODULE=${PLOTWRIGHT_PACKAGE_DIR}/64/win.xpl"
                  "-DOBJDUMP=${CMAKE_OBJDUMP}" -P "${CMAKE_CURRENT_LIST_DIR}/module_shape.cmake")
 set_tests_properties(shape.win_xpl PROPERTIES LABELS shape)
+
+# A recording's journal against a killed process: the test starts itself again as the process
+# that records and ends itself with TerminateProcess (journal_crash_test.cpp). It records in real
+# time, a few seconds.
+function(plotwright_add_journal_crash_test)
+  add_executable(journal_crash_test "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/journal_crash_test.cpp")
+  target_link_libraries(journal_crash_test PRIVATE plotwright_test_support plotwright_core
+                                                   GTest::gtest)
+  plotwright_warnings(journal_crash_test)
+  add_dependencies(journal_crash_test plotwright)
+  plotwright_add_wine_test(journal_crash_test e2e)
+endfunction()

@@ -56,6 +56,12 @@ bool parseCommandLine(const std::vector<std::string> &args, CommandLine *line, s
                 *error = "--framerate: " + *error;
                 return false;
             }
+        } else if (arg == "--rows-file") {
+            if (!value(&line->RowsFile)) return false;
+        } else if (arg == "--keep-install") {
+            line->KeepInstall = true;
+        } else if (arg == "--real-time") {
+            line->RealTime = true;
         } else if (arg == "--check") {
             line->CheckOnly = true;
         } else if (arg == "-v" || arg == "--verbose") {
@@ -85,6 +91,8 @@ std::string usageText(const std::string &program) {
            "  --out DIR         output folder (default: plotwright-output)\n"
            "  --root DIR        the simulated X-Plane folder; must be new, empty or made by an\n"
            "                    earlier run, since it is emptied (default: DIR/install)\n"
+           "  --keep-install    start on the install folder as the last run left it (a killed\n"
+           "                    run's files stay; the simulator's log starts anew)\n"
            "  --module FILE     the plug-in module to load (default: the lin.xpl built with\n"
            "                    this program)\n"
            "  --settings FILE   the Plotwright.ini installed unless the scenario gives its own\n"
@@ -92,6 +100,9 @@ std::string usageText(const std::string &program) {
            "  --screen WxH      screen size in pixels (default: the scenario's, else 1280x800)\n"
            "  --framerate R     the simulator's frames a second from the start: 30, or 20..144\n"
            "                    for frames of uneven length (default 100)\n"
+           "  --real-time       pace frames to wall time: each frame also lasts its length\n"
+           "  --rows-file FILE  keep FILE holding the number of rows recorded so far, replaced\n"
+           "                    whole after every frame that changed it\n"
            "  --check           only read the scenario and report its errors\n"
            "  -v, --verbose     print every command as it runs\n"
            "  -h, --help        this text\n"

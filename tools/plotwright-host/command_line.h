@@ -17,6 +17,9 @@ struct CommandLine {
     int ScreenWidth = 0;
     int ScreenHeight = 0;
     FrameRate Rate;
+    std::string RowsFile;     // empty: no report of the rows recorded
+    bool KeepInstall = false; // start on the install folder as an earlier run left it
+    bool RealTime = false;    // pace frames to wall time
     bool CheckOnly = false;
     bool Verbose = false;
     bool Help = false;

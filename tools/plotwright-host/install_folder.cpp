@@ -17,7 +17,7 @@ std::string settingsPath() { return xphost::pluginFolder() + kSettingsName; }
 
 } // namespace
 
-bool prepareInstallRoot(const std::string &root, std::string *error) {
+bool prepareInstallRoot(const std::string &root, bool keep, std::string *error) {
     std::error_code ec;
     if (fs::exists(root, ec)) {
         if (!fs::is_directory(root, ec)) {
@@ -30,7 +30,7 @@ bool prepareInstallRoot(const std::string &root, std::string *error) {
                      " holds files this program did not make; give a new or empty folder";
             return false;
         }
-        fs::remove_all(root, ec);
+        if (!keep) fs::remove_all(root, ec);
         if (ec) {
             *error = "cannot empty the install folder " + root + ": " + ec.message();
             return false;
@@ -42,7 +42,7 @@ bool prepareInstallRoot(const std::string &root, std::string *error) {
         return false;
     }
     std::ofstream(fs::path(root) / kMarkerName)
-        << "made by plotwright-host; emptied on every run\n";
+        << "made by plotwright-host; emptied on every run but one with --keep-install\n";
     return true;
 }
 
@@ -89,6 +89,16 @@ bool installSettingsFile(const std::string &path, std::string *error) {
     return true;
 }
 
+bool removeSettings(std::string *error) {
+    std::error_code ec;
+    fs::remove(settingsPath(), ec);
+    if (ec) {
+        *error = "cannot remove " + settingsPath() + ": " + ec.message();
+        return false;
+    }
+    return true;
+}
+
 std::size_t countLines(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     std::size_t lines = 0;
@@ -117,6 +127,10 @@ std::vector<OutputFile> collectPluginFiles(const std::string &outDir, std::strin
         if (name.size() == 15 && name.compare(0, 10, "Plotwright") == 0 &&
             name.compare(11, 4, ".csv") == 0)
             description = "CSV export of data set " + name.substr(10, 1) + ", " +
+                          std::to_string(countLines(path.string())) + " samples";
+        else if (name.size() > 21 && name.compare(0, 10, "Plotwright") == 0 &&
+                 name.compare(11, 10, "-recovered") == 0)
+            description = "data set " + name.substr(10, 1) + " recovered after a crash, " +
                           std::to_string(countLines(path.string())) + " samples";
         else if (name == "PlotwrightNew.ini")
             description = "settings written by Create INI File";

@@ -76,6 +76,9 @@ int main(int argc, char **argv) {
     options.ScreenWidth = line.ScreenWidth;
     options.ScreenHeight = line.ScreenHeight;
     options.Rate = line.Rate;
+    options.KeepInstall = line.KeepInstall;
+    options.RealTime = line.RealTime;
+    if (!line.RowsFile.empty()) options.RowsFile = absolute(line.RowsFile);
     options.Verbose = line.Verbose;
 
     std::error_code ec;

@@ -7,6 +7,8 @@
 
 #include "dataref_driver.h"
 #include "expectations.h"
+#include "frame_pacer.h"
+#include "rows_report.h"
 #include "ui_input.h"
 #include "ui_lookup.h"
 #include "xphost/flight_loop.h"
@@ -23,9 +25,6 @@ namespace {
 
 constexpr int kDefaultScreenWidth = 1280;
 constexpr int kDefaultScreenHeight = 800;
-// Long waits run in slices, so a failing formula or host error stops them early and progress
-// can be shown.
-constexpr double kWaitSliceSeconds = 1.0;
 constexpr double kProgressEverySeconds = 30.0;
 constexpr double kHalfMicrosecond = 0.5e-6;
 
@@ -76,7 +75,8 @@ private:
     bool prepare() {
         std::string error;
         const SourceLine top{scenario_.File, 0};
-        if (!prepareInstallRoot(options_.InstallRoot, &error)) return fail(top, error);
+        if (!prepareInstallRoot(options_.InstallRoot, options_.KeepInstall, &error))
+            return fail(top, error);
         xphost::resetHost(options_.InstallRoot);
         if (checkHost(top)) return false;
         if (!installModule(options_.ModulePath, &error)) return fail(top, error);
@@ -93,6 +93,8 @@ private:
             return fail(top, "no OpenGL context for the screen: " + error);
         xphost::setFrameHook([this](double t) { driver_.update(t); });
         applyFrameRate(options_.Rate);
+        // The file exists from the start, so a watcher can tell a run that records nothing.
+        if (!rowsReport_.update(0, &error)) return fail(top, error);
         return !checkHost(top);
     }
 
@@ -102,7 +104,7 @@ private:
         case Settings::Source::Default:
             return installSettingsFile(options_.DefaultSettingsPath, error);
         case Settings::Source::None:
-            return true;
+            return removeSettings(error);
         case Settings::Source::File: {
             const fs::path path = fs::path(settings.PathOrText).is_absolute()
                                       ? fs::path(settings.PathOrText)
@@ -244,16 +246,16 @@ private:
 
     bool perform(const Wait &wait, std::string *error) {
         if (wait.In == Wait::Unit::Ticks) {
-            xphost::runFrames(static_cast<long long>(wait.Amount));
-            return driverOk(error);
+            for (long long frame = 0; frame < static_cast<long long>(wait.Amount); ++frame)
+                if (!runFrame(error)) return false;
+            return true;
         }
         // The simulator's running time: a paused simulator's clock goes on. Frames are whole;
-        // stop at the first frame at or after the end, as advanceSeconds does.
+        // stop at the first frame at or after the end.
         const double end =
             wait.In == Wait::Unit::UntilSeconds ? wait.Amount : xphost::wallTime() + wait.Amount;
         while (end - xphost::wallTime() > kHalfMicrosecond) {
-            xphost::advanceSeconds(std::min(kWaitSliceSeconds, end - xphost::wallTime()));
-            if (!driverOk(error) || !xphost::hostErrors().empty()) return driverOk(error);
+            if (!runFrame(error)) return false;
             if (xphost::wallTime() >= nextProgress_) {
                 if (!options_.Verbose)
                     std::fprintf(options_.Progress, "  ... %.0f simulated seconds\n",
@@ -261,7 +263,17 @@ private:
                 nextProgress_ = xphost::wallTime() + kProgressEverySeconds;
             }
         }
-        return driverOk(error);
+        return true;
+    }
+
+    // One frame, then what watches the run from outside sees it: the rows it recorded, and in
+    // real time its length slept. A failing formula or a host error stops the wait at once.
+    bool runFrame(std::string *error) {
+        xphost::runFrames(1);
+        if (!driverOk(error) || !xphost::hostErrors().empty()) return driverOk(error);
+        if (rowsReport_.enabled() && !rowsReport_.update(recordedRows(), error)) return false;
+        if (options_.RealTime) pacer_.afterFrame(xphost::wallTime());
+        return true;
     }
 
     bool driverOk(std::string *error) {
@@ -384,6 +396,8 @@ private:
     RunReport *report_;
     DataRefDriver driver_;
     xphost::PluginModule module_;
+    RowsReport rowsReport_{options_.RowsFile};
+    FramePacer pacer_;
     double nextProgress_ = kProgressEverySeconds;
     bool counting_ = false;
     long long countedFrom_ = 0;

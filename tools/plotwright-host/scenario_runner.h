@@ -22,6 +22,14 @@ struct RunOptions {
     int ScreenWidth = 0;             // 0: the scenario's, else 1280 x 800
     int ScreenHeight = 0;
     FrameRate Rate; // from the start; the scenario's framerate commands change it later
+    // Start on the install folder as the last run left it: what a run that was killed wrote
+    // stays for the plug-in's next start to find. The simulator's log starts anew, as it does.
+    bool KeepInstall = false;
+    // Each frame also lasts its length in wall time, so that a process killed from outside dies
+    // at a known moment of its recording. The frames and what they record do not change.
+    bool RealTime = false;
+    // Empty, or a file kept holding the rows recorded so far (see rows_report.h).
+    std::string RowsFile;
     bool Verbose = false;
     std::FILE *Progress = stdout;
     // Called after each command that worked and left no host error, with the command's position

@@ -10,10 +10,6 @@
 namespace plotwright_host {
 namespace {
 
-// The graph's scroll position, as its widget publishes it, to find the thumb.
-constexpr XPWidgetPropertyID kGraphMinPosition = 2306;
-constexpr XPWidgetPropertyID kGraphMaxPosition = 2307;
-constexpr XPWidgetPropertyID kGraphPosition = 2308;
 constexpr int kTrackBandHeight = 20;
 constexpr int kDragSteps = 12;
 

@@ -10,6 +10,15 @@
 
 namespace plotwright_host {
 
+// The start of the graph window's caption.
+constexpr char kGraphWindowCaption[] = "Plotwright";
+
+// The graph widget's scroll bounds and position, as it publishes them. Its maximum is the
+// sample count of the set it last appended to.
+constexpr XPWidgetPropertyID kGraphMinPosition = 2306;
+constexpr XPWidgetPropertyID kGraphMaxPosition = 2307;
+constexpr XPWidgetPropertyID kGraphPosition = 2308;
+
 // The main window whose caption starts with `prefix`; on failure lists the open windows.
 XPWidgetID findWindowByCaption(const std::string &prefix, std::string *error);
 

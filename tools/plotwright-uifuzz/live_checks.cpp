@@ -21,8 +21,8 @@ using plotwright_host::findGraph;
 using plotwright_host::findTextAfter;
 using plotwright_host::quoteWord;
 
-constexpr XPWidgetPropertyID kGraphMaxPosition = 2307;
-constexpr XPWidgetPropertyID kGraphPosition = 2308;
+using plotwright_host::kGraphMaxPosition;
+using plotwright_host::kGraphPosition;
 const char *const kCaptions[] = {"Plotwright", "DataRef Setup", "DataRef Scaling"};
 const char *const kStateNames[] = {"absent", "hidden", "shown"};
 
