@@ -5,7 +5,8 @@
 # reads the seeds in fuzz/corpus; a finding is saved in <build dir>/fuzz-findings (copy it into
 # fuzz/corpus so `make test` replays it). The UI fuzzer (plotwright-uifuzz) runs new seeds in
 # <UI build dir>/uifuzz-output and prints a finding's seed and actions; its log is uifuzz.log
-# there. Exits non-zero when either fuzzer found something.
+# there; a journal finding is saved as <build dir>/fuzz-findings/journal-* (copy it into
+# fuzz/journal_corpus). Exits non-zero when any fuzzer found something.
 set -euo pipefail
 
 if [[ $# -lt 1 ]]; then
