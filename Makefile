@@ -27,7 +27,7 @@ help:
 	@echo "make actions  each user action's cost on the simulator's thread, up to 10 hours of recording"
 	@echo "make soak    a 10-hour recording in simulated time, checked and measured (release build)"
 	@echo "make memcheck  valgrind over start, recording, stop, restart; 1000 start/stop cycles"
-	@echo "make fuzz    run the settings-file and UI fuzzers for FUZZ_SECONDS (default 60)"
+	@echo "make fuzz    run the settings-file, journal and UI fuzzers for FUZZ_SECONDS (default 60)"
 	@echo "make install XPLANE=/path/to/X-Plane   install the plug-in into a simulator"
 
 deps:

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Runs both fuzzers side by side for a number of seconds:
+# Runs the fuzzers for a number of seconds each (the UI fuzzer beside the other two):
 #   scripts/run-fuzz.sh <settings fuzzer build dir> [seconds] [UI fuzzer build dir]
 # The settings-file fuzzer (libFuzzer) keeps new inputs in <build dir>/fuzz-corpus and only
 # reads the seeds in fuzz/corpus; a finding is saved in <build dir>/fuzz-findings (copy it into
 # fuzz/corpus so `make test` replays it). The UI fuzzer (plotwright-uifuzz) runs new seeds in
 # <UI build dir>/uifuzz-output and prints a finding's seed and actions; its log is uifuzz.log
-# there. Exits non-zero when either fuzzer found something.
+# there; a journal finding is saved as <build dir>/fuzz-findings/journal-* (copy it into
+# fuzz/journal_corpus). Exits non-zero when any fuzzer found something.
 set -euo pipefail
 
 if [[ $# -lt 1 ]]; then
@@ -49,6 +50,17 @@ UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}" \
     -artifact_prefix="$findings/" -print_final_stats=1 \
     "$corpus" "$source_dir/fuzz/corpus" || settings_status=$?
 
+# The journal reader, after the settings file (a journal batch is at most 128 KiB; the reader's
+# limits show in much less).
+journal_status=0
+journal_corpus="$build_dir/journal-fuzz-corpus"
+mkdir -p "$journal_corpus"
+ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}" \
+UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}" \
+    "$build_dir/fuzz/journal_fuzzer" -max_total_time="$seconds" -max_len=8192 -timeout=10 \
+    -artifact_prefix="$findings/journal-" -print_final_stats=1 \
+    "$journal_corpus" "$source_dir/fuzz/journal_corpus" || journal_status=$?
+
 ui_status=0
 if [[ -n "$ui_pid" ]]; then
     wait "$ui_pid" || ui_status=$?
@@ -58,7 +70,8 @@ if [[ -n "$ui_pid" ]]; then
         cat "$ui_out/uifuzz.log"
     fi
 fi
-if [[ $settings_status -ne 0 || $ui_status -ne 0 ]]; then
-    echo "run-fuzz: settings fuzzer status $settings_status, UI fuzzer status $ui_status" >&2
+if [[ $settings_status -ne 0 || $journal_status -ne 0 || $ui_status -ne 0 ]]; then
+    echo "run-fuzz: settings fuzzer status $settings_status, journal fuzzer status" \
+         "$journal_status, UI fuzzer status $ui_status" >&2
     exit 1
 fi
