@@ -1,9 +1,11 @@
 // The plug-in's commands against its windows: each acts once, at the press, through the code of
 // its button or menu item, whether or not a window was ever opened.
+#include <algorithm>
 #include <string>
 
 #include "XPWidgets.h"
 #include "core/app_state.h"
+#include "graph/graph_widget.h"
 #include "plugin_entry.h"
 #include "support/host_fixture.h"
 #include "window_test_helpers.h"
@@ -99,6 +101,22 @@ TEST_F(CommandActionsTest, APressActsOnceAndHoldingOrReleasingDoesNothingMore) {
     EXPECT_EQ(s.Recording, 0);
     // Every press went on to the simulator's own handling.
     EXPECT_EQ(xphost::simulatorHandledCount("plotwright/record"), 4);
+}
+
+TEST_F(CommandActionsTest, ExportAllWritesTheThreeFilesAndKeepsTheSetShown) {
+    press("plotwright/next_set");
+    press("plotwright/record");
+    window_test::runTicks(20);
+    press("plotwright/stop");
+    press("plotwright/export_all");
+    EXPECT_EQ(XPGetWidgetProperty(gAppState->GraphWidget, graphProp_CurrentSet, nullptr), 1);
+    window_test::runTicks(2);
+    EXPECT_EQ(gAppState->CurrentSet, 1);
+    XPluginDisable(); // waits for the exports
+    for (const char *name : {"Plotwright1.csv", "Plotwright2.csv", "Plotwright3.csv"}) {
+        const std::string rows = plotwright_test::readFile(pluginDir_ + name);
+        EXPECT_GE(std::count(rows.begin(), rows.end(), '\n'), 20) << name;
+    }
 }
 
 TEST_F(CommandActionsTest, ADisabledPluginsCommandsDoNothing) {
