@@ -105,6 +105,7 @@ void runCommand(AppState &state, int index) {
 } // namespace
 
 void registerPluginCommands() {
+    gCommandsEnabled = false; // until XPluginEnable
     for (int k = 0; k < kPluginCommandCount; ++k) {
         XPLMCommandRef command =
             XPLMCreateCommand(kPluginCommands[k].Name, kPluginCommands[k].Description);
