@@ -46,6 +46,22 @@ void buildHiddenGraphWindowIfMissing(AppState &state) {
     XPHideWidget(state.GraphWindowWidget);
 }
 
+namespace {
+using BuildWindow = void (AppState::*)(int left, int top, int width, int height);
+
+// The setup and scaling windows: built the first time, after the graph window they need.
+void openWithGraphWindowBehind(AppState &state, int32_t &created, XPWidgetID window,
+                               BuildWindow build, const WindowRect &rect) {
+    if (created != 0) {
+        showIfHidden(window);
+        return;
+    }
+    buildHiddenGraphWindowIfMissing(state);
+    (state.*build)(rect.Left, rect.Top, rect.Width, rect.Height);
+    created = 1;
+}
+} // namespace
+
 void openPluginWindow(AppState &state, PluginWindow window) {
     switch (window) {
     case PluginWindow::Graph:
@@ -55,24 +71,12 @@ void openPluginWindow(AppState &state, PluginWindow window) {
             showIfHidden(state.GraphWindowWidget);
         break;
     case PluginWindow::Setup:
-        if (state.SetupWindowCreated == 0) {
-            buildHiddenGraphWindowIfMissing(state);
-            state.buildSetupWindow(kSetupWindowRect.Left, kSetupWindowRect.Top,
-                                   kSetupWindowRect.Width, kSetupWindowRect.Height);
-            state.SetupWindowCreated = 1;
-        } else {
-            showIfHidden(state.SetupWindowWidget);
-        }
+        openWithGraphWindowBehind(state, state.SetupWindowCreated, state.SetupWindowWidget,
+                                  &AppState::buildSetupWindow, kSetupWindowRect);
         break;
     case PluginWindow::Scaling:
-        if (state.ScalingWindowCreated == 0) {
-            buildHiddenGraphWindowIfMissing(state);
-            state.buildScalingWindow(kScalingWindowRect.Left, kScalingWindowRect.Top,
-                                     kScalingWindowRect.Width, kScalingWindowRect.Height);
-            state.ScalingWindowCreated = 1;
-        } else {
-            showIfHidden(state.ScalingWindowWidget);
-        }
+        openWithGraphWindowBehind(state, state.ScalingWindowCreated, state.ScalingWindowWidget,
+                                  &AppState::buildScalingWindow, kScalingWindowRect);
         break;
     }
 }
