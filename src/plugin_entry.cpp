@@ -10,6 +10,7 @@
 #include "background/recording_journal.h"
 #include "config/config_reader.h"
 #include "core/app_state.h"
+#include "core/commands.h"
 #include "core/host_callbacks.h"
 #include "core/menu.h"
 #include "core/plugin_paths.h"
@@ -61,6 +62,7 @@ void startSequence(AppState &state, char *outName, char *outSignature, char *out
     std::memcpy(outDescription, kPluginDescription, sizeof kPluginDescription);
     buildSettingsPath(state);
     buildPluginMenu(state);
+    registerPluginCommands();
     XPLMRegisterFlightLoopCallback(flightLoopCallback, kFirstTickSeconds, nullptr);
     state.GraphWindowCreated = 0;
     state.SetupWindowCreated = 0;
@@ -100,6 +102,7 @@ PLOTWRIGHT_EXPORT int XPluginStart(char *outName, char *outSignature, char *outD
         // Without its state the plug-in cannot run; tell the simulator so instead of crashing.
         if (gAppState != nullptr) {
             XPLMUnregisterFlightLoopCallback(flightLoopCallback, nullptr);
+            unregisterPluginCommands();
             if (gAppState->MenuId != nullptr) XPLMDestroyMenu(gAppState->MenuId);
             delete gAppState;
             gAppState = nullptr;
@@ -126,6 +129,7 @@ PLOTWRIGHT_EXPORT void XPluginStop(void) {
                              : spent < kWorkerStopBound ? kWorkerStopBound - spent
                                                         : std::chrono::milliseconds(0));
     XPLMUnregisterFlightLoopCallback(flightLoopCallback, nullptr);
+    unregisterPluginCommands();
     if (gAppState == nullptr) return;
     AppState &state = *gAppState;
     XPLMDestroyMenu(state.MenuId);
@@ -147,13 +151,17 @@ PLOTWRIGHT_EXPORT int XPluginEnable(void) {
         gAppState->lookUpDataRefs();
         gAppState->ResumingAfterEnable = 1;
     }
+    setPluginCommandsEnabled(true);
     return 1;
 }
 
 // A disabled plug-in runs no code: running exports get their grace time to finish and the
 // writer's thread ends (or, held by a disk that does not answer, is left to end on its own).
 // The next export starts a new one.
-PLOTWRIGHT_EXPORT void XPluginDisable(void) { gCsvExportWriter.finish(kExportStopGrace); }
+PLOTWRIGHT_EXPORT void XPluginDisable(void) {
+    setPluginCommandsEnabled(false);
+    gCsvExportWriter.finish(kExportStopGrace);
+}
 
 PLOTWRIGHT_EXPORT void XPluginReceiveMessage(XPLMPluginID inFromWho, int inMessage,
                                              void * /*inParam*/) {

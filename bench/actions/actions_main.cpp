@@ -6,7 +6,10 @@
 // complete. Every tick is timed too: while recording, while an export is written, and in the
 // ticks after the other actions (a Clear's memory is given back meanwhile), at the median, the
 // 99th to 99.99th percentile and the maximum, with the slowest ticks' page faults and context
-// switches. The clocks are read right around each call, before any bookkeeping.
+// switches. The clocks are read right around each call, before any bookkeeping. The simulator's
+// commands are measured as their key's press (begin and end) with the windows built; the first
+// command of a start, which builds the graph window for it, is measured apart, in a new
+// install each run.
 //
 //   plotwright-actions [--module FILE] [--out DIR] [--runs N] [--minutes M,M,...]
 //
@@ -30,6 +33,7 @@
 #include "soak_signal.h"
 #include "ui_input.h"
 #include "ui_lookup.h"
+#include "xphost/commands.h"
 #include "xphost/datarefs.h"
 #include "xphost/flight_loop.h"
 #include "xphost/host.h"
@@ -125,7 +129,9 @@ public:
                 exportSet(set);
             }
             timed("Next Set", [&] { press(graph_, "Next Set"); });
+            stepSet(+1);
             timed("Previous Set", [&] { press(graph_, "Previous Set"); });
+            stepSet(-1);
             timed("Record", [&] { press(graph_, "Record"); });
             timed("Stop", [&] { press(graph_, "Stop"); });
             front(setup_);
@@ -133,6 +139,7 @@ public:
             windowOpenClose("Graph Window", graph_);
             windowOpenClose("DataRef Setup", setup_);
             windowOpenClose("DataRef Scaling", scaling_);
+            measureCommands();
         }
         // Clear last: each run empties one set.
         for (int set = 0; set < kSets && ok_; ++set) {
@@ -147,17 +154,17 @@ public:
     void print() const {
         std::printf("\n== %lld min of recording (%lld rows per set) ==\n", minutes_,
                     minutes_ * kTicksPerMinute);
-        std::printf("%-36s %21s %21s %6s\n", "", "thread CPU ms", "wall ms", "");
-        std::printf("%-36s %10s %10s %10s %10s %6s\n", "action (simulator's thread)", "median",
+        std::printf("%-42s %21s %21s %6s\n", "", "thread CPU ms", "wall ms", "");
+        std::printf("%-42s %10s %10s %10s %10s %6s\n", "action (simulator's thread)", "median",
                     "worst", "median", "worst", "runs");
         for (const auto &[name, times] : actions_) {
             const Figure c = summarise(times.cpu());
             const Figure w = summarise(times.wall());
-            std::printf("%-36s %10.3f %10.3f %10.3f %10.3f %6zu\n", name.c_str(), c.Median, c.Worst,
+            std::printf("%-42s %10.3f %10.3f %10.3f %10.3f %6zu\n", name.c_str(), c.Median, c.Worst,
                         w.Median, w.Worst, times.cpu().size());
         }
         const Figure complete = summarise(exportComplete_);
-        std::printf("%-36s %10s %10s %10.3f %10.3f %6zu\n", "Export: until the file is complete",
+        std::printf("%-42s %10s %10s %10.3f %10.3f %6zu\n", "Export: until the file is complete",
                     "", "", complete.Median, complete.Worst, exportComplete_.size());
         std::printf("actions slower than %.1f ms, with their counters:\n", kSlowMs);
         for (const auto &[name, times] : actions_)
@@ -230,30 +237,80 @@ private:
         hostOk("pressing " + label);
     }
 
+    // The set shown after a switch: the last and the first stay where they are.
+    void stepSet(int delta) { set_ = std::clamp(set_ + delta, 0, kSets - 1); }
+
     void goToSet(int set) {
         front(graph_);
         while (ok_ && set_ != set) {
             const bool next = set > set_;
             press(graph_, next ? "Next Set" : "Previous Set");
-            set_ += next ? 1 : -1;
+            stepSet(next ? +1 : -1);
         }
     }
 
     void exportSet(int set) {
-        const std::string path =
-            xphost::pluginFolder() + "Plotwright" + std::to_string(set + 1) + ".csv";
-        const auto before = fileIdentity(path);
+        exportAndWait("Export", {set}, [&] { press(graph_, "Export"); });
+    }
+
+    // The action asks for the sets' exports; the ticks run until every file is complete.
+    template <typename Action>
+    void exportAndWait(const std::string &name, const std::vector<int> &sets, Action action) {
+        std::vector<std::string> paths;
+        std::vector<std::pair<dev_t, ino_t>> before;
+        for (int set : sets) {
+            paths.push_back(xphost::pluginFolder() + "Plotwright" + std::to_string(set + 1) +
+                            ".csv");
+            before.push_back(fileIdentity(paths.back()));
+        }
+        const auto allComplete = [&] {
+            for (std::size_t k = 0; k < paths.size(); ++k)
+                if (fileIdentity(paths[k]) == before[k]) return false;
+            return true;
+        };
         const Clock::time_point start = Clock::now();
-        actions_["Export"].time([&] { press(graph_, "Export"); });
+        actions_[name].time(action);
         long long ticks = 0;
-        while (ok_ && fileIdentity(path) == before && ticks < kMaxTicksPerExport) {
+        while (ok_ && !allComplete() && ticks < kMaxTicksPerExport) {
             ticksDuringExport_.time([] { xphost::runFrames(1); });
             exportControl_.time(controlWork);
             ++ticks;
         }
-        if (fileIdentity(path) == before) fail(path + " never became complete");
-        exportComplete_.push_back(msSince(start));
+        if (!allComplete()) fail(name + ": an export never became complete");
+        if (name == "Export") exportComplete_.push_back(msSince(start));
         hostOk("an export");
+    }
+
+    void command(const std::string &name) {
+        std::string error;
+        if (!xphost::pressCommand(name, &error)) fail(error);
+        hostOk("the command " + name);
+    }
+
+    // Every command, with the windows built and shown; each toggle closes and opens again. The
+    // recording was stopped, and so it is left; the set switches start from the first set.
+    void measureCommands() {
+        goToSet(0);
+        const std::pair<const char *, const char *> commands[] = {
+            {"plotwright/next_set", ""},
+            {"plotwright/previous_set", ""},
+            {"plotwright/record", ""},
+            {"plotwright/stop", ""},
+            {"plotwright/record_toggle", " (records)"},
+            {"plotwright/record_toggle", " (stops)"},
+            {"plotwright/graph_window_toggle", " (closes)"},
+            {"plotwright/graph_window_toggle", " (opens)"},
+            {"plotwright/setup_window_toggle", " (closes)"},
+            {"plotwright/setup_window_toggle", " (opens)"},
+            {"plotwright/scaling_window_toggle", " (closes)"},
+            {"plotwright/scaling_window_toggle", " (opens)"},
+        };
+        for (const auto &[name, what] : commands)
+            timed(std::string(name) + what, [&] { command(name); });
+        front(graph_);
+        exportAndWait("plotwright/export", {0}, [&] { command("plotwright/export"); });
+        exportAndWait("plotwright/export_all", {0, 1, 2},
+                      [&] { command("plotwright/export_all"); });
     }
 
     void windowOpenClose(const char *item, XPWidgetID window) {
@@ -277,6 +334,44 @@ private:
     std::vector<double> exportComplete_;
 };
 
+struct FirstCommandChecks : RunChecks {
+    FirstCommandChecks() : RunChecks("actions") {}
+    using RunChecks::fail;
+    using RunChecks::hostOk;
+    bool ok() const { return ok_; }
+};
+
+// The first command after a start with no window open builds the graph window, hidden, for
+// it: a new install and start each run, no recording.
+bool measureFirstCommand(const Options &options) {
+    FirstCommandChecks checks;
+    CallTimes times;
+    for (int run = 0; run < options.Runs && checks.ok(); ++run) {
+        const std::string root = fs::absolute(options.Out).string() + "/first-command";
+        std::error_code ec;
+        fs::remove_all(root, ec);
+        fs::create_directories(root, ec);
+        xphost::resetHost(root);
+        xphost::PluginModule module;
+        std::string error;
+        if (!module.load(options.Module, &error) || module.start() != 1)
+            return checks.fail("cannot start " + options.Module + ": " + error);
+        times.time([&] {
+            if (!xphost::pressCommand("plotwright/record_toggle", &error)) checks.fail(error);
+        });
+        module.unload();
+        checks.hostOk("the first command");
+    }
+    const Figure c = summarise(times.cpu());
+    const Figure w = summarise(times.wall());
+    std::printf("\n== the first command of a start, which builds the graph window (hidden) ==\n");
+    std::printf("%-42s %10s %10s %10s %10s %6s\n", "", "CPU med", "CPU worst", "wall med",
+                "wall worst", "runs");
+    std::printf("%-42s %10.3f %10.3f %10.3f %10.3f %6zu\n", "plotwright/record_toggle", c.Median,
+                c.Worst, w.Median, w.Worst, times.cpu().size());
+    return checks.ok();
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -287,7 +382,8 @@ int main(int argc, char **argv) {
         return 2;
     }
     std::printf("module %s, %d runs per action\n", options.Module.c_str(), options.Runs);
-    bool ok = true;
+    bool ok = measureFirstCommand(options);
+    std::fflush(stdout);
     for (long long minutes : options.Minutes) {
         Measure measure(options, minutes);
         ok = measure.run() && ok;

@@ -154,6 +154,7 @@ void runOneFrame() {
     ++c.frames;
     if (c.hook) c.hook(toSeconds(c.flight));
     internal::sendPendingDataRefNotice();
+    internal::continueHeldCommands();
     callFlightLoops();
 }
 

@@ -61,3 +61,12 @@ private:
 };
 
 } // namespace xphost::internal
+
+namespace xphost::internal {
+// Commands (commands.cpp). Called at the start of every frame: the continue phase of every
+// command held down.
+void continueHeldCommands();
+void resetCommands();
+// Reports and removes the command handlers a module left registered; called as it is unloaded.
+void removeCommandHandlersOwnedBy(const void *module);
+} // namespace xphost::internal

@@ -112,6 +112,7 @@ void resetHost(const std::string &installRoot) {
     internal::resetMenus();
     internal::resetDataRefs();
     internal::resetMessages();
+    internal::resetCommands();
     HostState &host = state();
     host.mainThread = std::this_thread::get_id();
     host.features.clear();

@@ -181,6 +181,9 @@ void PluginModule::unload() {
     if (handle_ != nullptr) {
         // The simulator takes away the menus a plug-in leaves behind when it goes.
         internal::removeMenusOwnedBy(handle_);
+        // A command outlives the plug-in; a handler left on one would be called in code that
+        // is gone.
+        internal::removeCommandHandlersOwnedBy(handle_);
         internal::forgetModuleState(handle_);
         closeLibrary(handle_);
         handle_ = nullptr;

@@ -6,6 +6,7 @@
 
 #include "XPLMDataAccess.h"
 #include "XPLMMenus.h"
+#include "XPLMUtilities.h"
 #include "XPWidgetDefs.h"
 #include "config/config_entry.h"
 #include "core/file_access.h"
@@ -111,6 +112,8 @@ struct AppState {
 
     // Menu (menu.cpp).
     void onMenuItem(void *menuRef, void *itemRef);
+    // Commands (commands.cpp).
+    int onCommand(XPLMCommandRef command, XPLMCommandPhase phase);
 
     // Sampling (sampling/).
     float readChannel(int set, int channel);

@@ -54,3 +54,12 @@ int scalingWindowCallback(XPWidgetMessage message, XPWidgetID widget, intptr_t p
         return 0;
     }
 }
+
+int commandHandler(XPLMCommandRef command, XPLMCommandPhase phase, void * /*refcon*/) {
+    if (gAppState == nullptr) return 1;
+    try {
+        return gAppState->onCommand(command, phase);
+    } catch (...) {
+        return 1;
+    }
+}

@@ -24,14 +24,6 @@ void buildGraphWindowOnce(AppState &state) {
     state.GraphWindowCreated = 1;
 }
 
-// The setup and scaling windows reach the recording through the graph widget, so the graph
-// window is built first; built on their behalf, it starts hidden.
-void buildHiddenGraphWindowIfMissing(AppState &state) {
-    if (state.GraphWindowCreated != 0) return;
-    buildGraphWindowOnce(state);
-    XPHideWidget(state.GraphWindowWidget);
-}
-
 void showIfHidden(XPWidgetID window) {
     if (!XPIsWidgetVisible(window)) XPShowWidget(window);
 }
@@ -46,34 +38,53 @@ void buildPluginMenu(AppState &state) {
         XPLMAppendMenuItem(state.MenuId, item, itemRef(item), 1);
 }
 
+// The setup and scaling windows reach the recording through the graph widget, so the graph
+// window is built first; built on their behalf, it starts hidden.
+void buildHiddenGraphWindowIfMissing(AppState &state) {
+    if (state.GraphWindowCreated != 0) return;
+    buildGraphWindowOnce(state);
+    XPHideWidget(state.GraphWindowWidget);
+}
+
+namespace {
+using BuildWindow = void (AppState::*)(int left, int top, int width, int height);
+
+// The setup and scaling windows: built the first time, after the graph window they need.
+void openWithGraphWindowBehind(AppState &state, int32_t &created, XPWidgetID window,
+                               BuildWindow build, const WindowRect &rect) {
+    if (created != 0) {
+        showIfHidden(window);
+        return;
+    }
+    buildHiddenGraphWindowIfMissing(state);
+    (state.*build)(rect.Left, rect.Top, rect.Width, rect.Height);
+    created = 1;
+}
+} // namespace
+
+void openPluginWindow(AppState &state, PluginWindow window) {
+    switch (window) {
+    case PluginWindow::Graph:
+        if (state.GraphWindowCreated == 0)
+            buildGraphWindowOnce(state);
+        else
+            showIfHidden(state.GraphWindowWidget);
+        break;
+    case PluginWindow::Setup:
+        openWithGraphWindowBehind(state, state.SetupWindowCreated, state.SetupWindowWidget,
+                                  &AppState::buildSetupWindow, kSetupWindowRect);
+        break;
+    case PluginWindow::Scaling:
+        openWithGraphWindowBehind(state, state.ScalingWindowCreated, state.ScalingWindowWidget,
+                                  &AppState::buildScalingWindow, kScalingWindowRect);
+        break;
+    }
+}
+
 void AppState::onMenuItem(void * /*menuRef*/, void *itemRefValue) {
     if (itemRefValue == nullptr) return;
     const char *item = static_cast<const char *>(itemRefValue);
-
-    if (std::strcmp(item, kGraphWindowItem) == 0) {
-        if (GraphWindowCreated == 0)
-            buildGraphWindowOnce(*this);
-        else
-            showIfHidden(GraphWindowWidget);
-    }
-    if (std::strcmp(item, kSetupWindowItem) == 0) {
-        if (SetupWindowCreated == 0) {
-            buildHiddenGraphWindowIfMissing(*this);
-            buildSetupWindow(kSetupWindowRect.Left, kSetupWindowRect.Top, kSetupWindowRect.Width,
-                             kSetupWindowRect.Height);
-            SetupWindowCreated = 1;
-        } else {
-            showIfHidden(SetupWindowWidget);
-        }
-    }
-    if (std::strcmp(item, kScalingWindowItem) == 0) {
-        if (ScalingWindowCreated == 0) {
-            buildHiddenGraphWindowIfMissing(*this);
-            buildScalingWindow(kScalingWindowRect.Left, kScalingWindowRect.Top,
-                               kScalingWindowRect.Width, kScalingWindowRect.Height);
-            ScalingWindowCreated = 1;
-        } else {
-            showIfHidden(ScalingWindowWidget);
-        }
-    }
+    if (std::strcmp(item, kGraphWindowItem) == 0) openPluginWindow(*this, PluginWindow::Graph);
+    if (std::strcmp(item, kSetupWindowItem) == 0) openPluginWindow(*this, PluginWindow::Setup);
+    if (std::strcmp(item, kScalingWindowItem) == 0) openPluginWindow(*this, PluginWindow::Scaling);
 }

@@ -10,6 +10,7 @@
 #include "graph/graph_widget.h"
 #include "graph/position_math.h"
 #include "windows/child_widgets.h"
+#include "windows/graph_actions.h"
 
 namespace {
 const char *const kLegendLabels[kChannelCount] = {
@@ -117,18 +118,16 @@ int AppState::onGraphWindowMessage(XPWidgetMessage message, XPWidgetID, intptr_t
 
     switch (index) {
     case kRecord:
-        // A new recording's first row is taken at the next tick, at its time zero.
-        if (Recording == 0) restartRowGrid(RecordingRows);
-        Recording = 1;
+        startRecording(*this);
         break;
     case kStop:
-        Recording = 0;
+        stopRecording(*this);
         break;
     case kClear:
         XPSetWidgetProperty(GraphWidget, graphProp_ClearRequest, 1);
         break;
     case kExport:
-        XPSetWidgetProperty(GraphWidget, graphProp_ExportRequest, 1);
+        exportShownSet(*this);
         break;
     case kGoToStart:
         XPSetWidgetProperty(GraphWidget, graphProp_Position, 0);

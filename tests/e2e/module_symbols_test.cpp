@@ -79,8 +79,9 @@ TEST(ModuleSymbols, SimulatorFunctionsStayUndefinedAndComeFromTheApi) {
     for (const std::string &name : used)
         EXPECT_EQ(api.count(name), 1u) << name;
     // The calls the plug-in cannot work without.
-    for (const char *needed : {"XPLMFindDataRef", "XPLMRegisterFlightLoopCallback",
-                               "XPLMCreateMenu", "XPCreateWidget", "XPLMDebugString"})
+    for (const char *needed :
+         {"XPLMFindDataRef", "XPLMRegisterFlightLoopCallback", "XPLMCreateMenu", "XPCreateWidget",
+          "XPLMDebugString", "XPLMCreateCommand", "XPLMUnregisterCommandHandler"})
         EXPECT_EQ(used.count(needed), 1u) << needed;
 }
 

@@ -142,6 +142,24 @@ print Climbing out
 
 // How the simulator runs its frames: a steady or uneven rate, a pause, and the flight-loop calls
 // counted and compared.
+TEST(ScenarioParser, ReadsCommandPressesAndHolds) {
+    const Scenario s =
+        parseOk("command plotwright/record_toggle\ncommand \"plotwright/export\" hold 30 ticks\n");
+    ASSERT_EQ(s.Commands.size(), 3u); // the plug-in starts before the first press
+    EXPECT_TRUE(std::holds_alternative<StartPlugin>(s.Commands[0].What));
+    EXPECT_EQ(commandAs<PressCommand>(s, 1).Name, "plotwright/record_toggle");
+    EXPECT_EQ(commandAs<PressCommand>(s, 1).HoldTicks, 0);
+    EXPECT_EQ(commandAs<PressCommand>(s, 2).Name, "plotwright/export");
+    EXPECT_EQ(commandAs<PressCommand>(s, 2).HoldTicks, 30);
+
+    EXPECT_NE(parseError("command\n").find("t.scn:1: expected a command name"), std::string::npos);
+    EXPECT_NE(parseError("command a/b hold 0 ticks\n").find("t.scn:1: expected a number of ticks"),
+              std::string::npos);
+    EXPECT_NE(parseError("command a/b hold 3 s\n").find("t.scn:1: expected 'ticks'"),
+              std::string::npos);
+    EXPECT_NE(parseError("command a/b now\n").find("t.scn:1: unexpected 'now'"), std::string::npos);
+}
+
 TEST(ScenarioParser, ReadsFrameRatesPausesAndCountedCalls) {
     const Scenario s = parseOk(R"(framerate 30
 framerate 20..144 seed 9

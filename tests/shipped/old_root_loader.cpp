@@ -63,6 +63,8 @@ struct Widget {
 std::vector<Widget> gWidgets; // widget ids are index + 1
 
 XPLMFlightLoop_f gFlightLoop = nullptr;
+// Commands by name; a command's reference is its index + 1. Its handlers, in registration order.
+std::vector<std::pair<std::string, std::vector<XPLMCommandCallback_f>>> gCommands;
 std::set<std::string> gFoundDataRefs;
 
 Widget *widget(XPWidgetID id) {
@@ -151,6 +153,27 @@ XPLMMenuID XPLMCreateMenu(const char *inName, XPLMMenuID, int, XPLMMenuHandler_f
 }
 void XPLMDestroyMenu(XPLMMenuID inMenuID) {
     gMenus.at(reinterpret_cast<std::size_t>(inMenuID) - 1).Destroyed = true;
+}
+XPLMCommandRef XPLMFindCommand(const char *inName) {
+    for (std::size_t i = 0; i < gCommands.size(); ++i)
+        if (gCommands[i].first == inName) return reinterpret_cast<XPLMCommandRef>(i + 1);
+    return nullptr;
+}
+XPLMCommandRef XPLMCreateCommand(const char *inName, const char *) {
+    if (XPLMCommandRef found = XPLMFindCommand(inName)) return found;
+    gCommands.emplace_back(inName, std::vector<XPLMCommandCallback_f>{});
+    return reinterpret_cast<XPLMCommandRef>(gCommands.size());
+}
+void XPLMRegisterCommandHandler(XPLMCommandRef inCommand, XPLMCommandCallback_f inHandler, int,
+                                void *) {
+    gCommands.at(reinterpret_cast<std::size_t>(inCommand) - 1).second.push_back(inHandler);
+}
+void XPLMUnregisterCommandHandler(XPLMCommandRef inCommand, XPLMCommandCallback_f inHandler, int,
+                                  void *) {
+    auto &handlers = gCommands.at(reinterpret_cast<std::size_t>(inCommand) - 1).second;
+    for (auto it = handlers.begin(); it != handlers.end(); ++it)
+        if (*it == inHandler) return void(handlers.erase(it));
+    fail("a command handler unregistered that was never registered");
 }
 void XPLMRegisterFlightLoopCallback(XPLMFlightLoop_f inFlightLoop, float, void *) {
     gFlightLoop = inFlightLoop;
@@ -349,6 +372,10 @@ int main(int argc, char **argv) {
     disable();
     stop();
     if (gFlightLoop != nullptr) fail("the flight loop is still registered after XPluginStop");
+    std::printf("commands: %zu\n", gCommands.size());
+    if (gCommands.empty()) fail("no command created");
+    for (const auto &command : gCommands)
+        if (!command.second.empty()) fail(command.first + " keeps a handler after XPluginStop");
     if (!gMenus[1].Destroyed) fail("the menu outlives XPluginStop");
     std::size_t alive = 0;
     for (const Widget &w : gWidgets)

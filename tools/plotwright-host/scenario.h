@@ -72,6 +72,13 @@ struct PressButton {
     int Occurrence = 1; // which of the buttons with that label, in creation order
 };
 
+// The user presses the key or button bound to a simulator command, and lets it go at once or
+// after holding it for some frames.
+struct PressCommand {
+    std::string Name;
+    long long HoldTicks = 0; // 0: pressed and released within one frame
+};
+
 struct ClickCell {
     std::string Window;
     std::string Column;
@@ -196,9 +203,9 @@ struct Expect {
 };
 
 using Action = std::variant<DefineDataRef, WithdrawDataRef, SendMessage, SetFormula, DefineLet,
-                            StartPlugin, StopPlugin, ChooseMenu, PressButton, ClickCell,
-                            TypeIntoCell, CloseWindow, TrackClick, TrackDrag, Wait, Screenshot,
-                            Print, Expect, SetFrameRate, PauseSimulator, CountCalls>;
+                            StartPlugin, StopPlugin, ChooseMenu, PressButton, PressCommand,
+                            ClickCell, TypeIntoCell, CloseWindow, TrackClick, TrackDrag, Wait,
+                            Screenshot, Print, Expect, SetFrameRate, PauseSimulator, CountCalls>;
 
 struct Command {
     SourceLine Where;

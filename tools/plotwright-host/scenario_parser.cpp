@@ -21,10 +21,13 @@ constexpr int kMaxScreenSide = 8192;
 // A day of recording already holds 24 channels x 8.6 million samples; longer is a typo.
 constexpr double kMaxWaitSeconds = 86400.0;
 constexpr double kTicksPerSecond = 100.0;
+// A key held for an hour is a typo.
+constexpr long long kMaxHoldTicks = 360000;
 
 const char kCommandList[] =
     "screen, settings, let, dataref, withdraw, plane, airport, set, start, stop, menu, press, "
-    "click, type, close, track, wait, screenshot, print, expect, framerate, pause, resume, count";
+    "command, click, type, close, track, wait, screenshot, print, expect, framerate, pause, "
+    "resume, count";
 
 // Thrown inside this file only, to leave a line's parsing at the first problem.
 struct LineError {
@@ -453,8 +456,22 @@ private:
     void beforeStart(const char *what) {
         if (started_)
             fail(std::string(what) + " must come before the plug-in starts (before the first "
-                                     "menu, press, click, type, close, track, screenshot, "
+                                     "menu, press, command, click, type, close, track, screenshot, "
                                      "expect or start)");
+    }
+
+    // command NAME, or command NAME hold N ticks.
+    void parseCommandPress(const SourceLine &where, const std::string &line, Words &words) {
+        PressCommand press{words.take("a command name, e.g. plotwright/record_toggle"), 0};
+        if (words.skip("hold")) {
+            press.HoldTicks = words.takeInteger("a number of ticks to hold", 1, kMaxHoldTicks);
+            const std::string unit = words.take("'ticks'");
+            if (unit != "tick" && unit != "ticks")
+                fail("expected 'ticks' after the number to hold, found '" + unit + "'");
+        }
+        words.end();
+        needPlugin(where);
+        add(where, line, std::move(press));
     }
 
     void parseLine(const std::vector<std::string> &lines, std::size_t *index) {
@@ -523,6 +540,8 @@ private:
             words.end();
             needPlugin(where);
             add(where, line, std::move(press));
+        } else if (command == "command") {
+            parseCommandPress(where, line, words);
         } else if (command == "click") {
             ClickCell click;
             click.Window = takeWindow(words);

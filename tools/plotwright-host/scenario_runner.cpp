@@ -11,6 +11,7 @@
 #include "rows_report.h"
 #include "ui_input.h"
 #include "ui_lookup.h"
+#include "xphost/commands.h"
 #include "xphost/flight_loop.h"
 #include "xphost/host.h"
 #include "xphost/menus.h"
@@ -203,6 +204,12 @@ private:
         XPWidgetID button =
             window != nullptr ? findButton(window, press.Label, press.Occurrence, error) : nullptr;
         return button != nullptr && clickOn(button, error);
+    }
+
+    bool perform(const PressCommand &press, std::string *error) {
+        if (!needStarted(error)) return false;
+        if (press.HoldTicks == 0) return xphost::pressCommand(press.Name, error);
+        return xphost::holdCommand(press.Name, press.HoldTicks, error);
     }
 
     bool perform(const ClickCell &click, std::string *error) {

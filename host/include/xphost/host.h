@@ -27,8 +27,8 @@ namespace xphost {
 // deal in UTF-8 with the host's separator whatever the mode; only what a plug-in gets through
 // the API changes.
 
-// Forgets every dataref, menu, flight loop, widget, feature (so paths are legacy again), count
-// and error, and makes installRoot the simulator's folder: creates
+// Forgets every dataref, menu, command, flight loop, widget, feature (so paths are legacy again),
+// count and error, and makes installRoot the simulator's folder: creates
 // installRoot/Resources/plugins/Plotwright/ and an empty installRoot/Log.txt. The root must be
 // an absolute path in UTF-8 (on Windows one with a drive letter, "C:\..."); it is stored with a
 // trailing separator, and on Windows every '/' in it becomes '\'.

@@ -3,8 +3,9 @@
 // on Windows) and calls its entry points in the simulator's order: start then enable; at the end
 // disable, stop, then unload. Like the simulator, unloading takes away the menus and menu items
 // the module made in its entry points and left behind (the Plugins-menu entry a plug-in
-// appends, for one). Between disable() and enable() the module gets no callbacks: no flight
-// loop, no menu handler, no drawing of its windows and no widget messages from the user's
+// appends, for one); a command handler it leaves registered is reported as a host error and
+// removed (xphost/commands.h). Between disable() and enable() the module gets no callbacks: no
+// flight loop, no menu handler, no drawing of its windows and no widget messages from the user's
 // input (what it registered or created while running is its own). While enabled, the
 // module is the host's message receiver (xphost/messages.h); a disabled module receives none.
 
