@@ -44,8 +44,10 @@ void buildSettingsPath(AppState &state) {
 }
 
 // The recording's journal lives beside the exports; what a crashed run left there is recovered
-// in the background. A folder too deep for its paths journals nothing.
+// in the background. A folder too deep for its paths journals nothing. The benches' copy of the
+// module without it is the baseline its cost is measured against.
 void startJournal() {
+#if !defined(PLOTWRIGHT_WITHOUT_JOURNAL)
     char folder[kMaxPathBytes];
     char longest[kMaxPathBytes];
     if (!buildPluginFilePath(folder, sizeof folder, "") ||
@@ -54,6 +56,7 @@ void startJournal() {
         return;
     gRecordingJournal.start(gSampleStore, folder);
     requestJournalRecovery(folder);
+#endif
 }
 
 void startSequence(AppState &state, char *outName, char *outSignature, char *outDescription) {

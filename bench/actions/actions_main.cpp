@@ -9,11 +9,16 @@
 // switches. The clocks are read right around each call, before any bookkeeping. The simulator's
 // commands are measured as their key's press (begin and end) with the windows built; the first
 // command of a start, which builds the graph window for it, is measured apart, in a new
-// install each run.
+// install each run. After the recording, the process's memory and the size of the recording's
+// journal files.
 //
 //   plotwright-actions [--module FILE] [--out DIR] [--runs N] [--minutes M,M,...]
+//                      [--framerate R] [--keep-journal DIR]
 //
-// The module is any build of lin.xpl, so that one program measures two versions alike.
+// The module is any build of lin.xpl, so that one program measures two versions alike (the
+// benches' lin-nojournal.xpl is the same code without its journal). --keep-journal copies the
+// journal files as the recording left them, before any stop: a crashed run's, for
+// plotwright-recovery.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -25,10 +30,12 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "call_times.h"
+#include "process_memory.h"
 #include "run_checks.h"
 #include "soak_signal.h"
 #include "ui_input.h"
@@ -46,7 +53,8 @@ namespace fs = std::filesystem;
 using namespace plotwright_soak;
 using Clock = std::chrono::steady_clock;
 
-constexpr long long kTicksPerMinute = 6000;
+// A recording holds a row for every 0.01 s of flight, whatever the frame rate.
+constexpr long long kRowsPerMinute = 6000;
 constexpr long long kMaxTicksPerExport = 3600000;
 // Ticks timed after each action other than Export: a second of the simulator's running.
 constexpr int kTicksAfterAction = 100;
@@ -71,6 +79,8 @@ struct Options {
     std::string Out = "actions-output";
     int Runs = 5;
     std::vector<long long> Minutes = {1, 60, 600};
+    double FramesPerSecond = 100.0;
+    std::string KeepJournal;
 };
 
 bool parseOptions(int argc, char **argv, Options *options) {
@@ -83,6 +93,10 @@ bool parseOptions(int argc, char **argv, Options *options) {
         } else if (word == "--runs") {
             options->Runs = std::atoi(value.c_str());
             if (options->Runs < 1) return false;
+        } else if (word == "--framerate") {
+            if (!parseFrameRate(value, &options->FramesPerSecond)) return false;
+        } else if (word == "--keep-journal") {
+            options->KeepJournal = value;
         } else if (word == "--minutes") {
             options->Minutes.clear();
             std::istringstream list(value);
@@ -111,18 +125,21 @@ public:
 
     bool run() {
         if (!prepare()) return false;
+        const long long ticksPerMinute = std::llround(options_.FramesPerSecond * 60.0);
+        ticksRecording_.reserve(static_cast<std::size_t>(minutes_ * ticksPerMinute));
+        control_.reserve(static_cast<std::size_t>(minutes_ * ticksPerMinute));
+        memoryBefore_ = residentMemory();
         press(graph_, "Record");
-        ticksRecording_.reserve(static_cast<std::size_t>(minutes_ * kTicksPerMinute));
-        control_.reserve(static_cast<std::size_t>(minutes_ * kTicksPerMinute));
-        for (long long done = 0; done < minutes_ * kTicksPerMinute && ok_;
-             done += kTicksPerMinute) {
-            for (long long tick = 0; tick < kTicksPerMinute; ++tick) {
+        for (long long done = 0; done < minutes_ && ok_; ++done) {
+            for (long long tick = 0; tick < ticksPerMinute; ++tick) {
                 ticksRecording_.time([] { xphost::runFrames(1); });
                 control_.time(controlWork);
             }
             hostOk("recording");
         }
         press(graph_, "Stop");
+        memoryRecorded_ = residentMemory();
+        measureJournal();
         for (int run = 0; run < options_.Runs && ok_; ++run) {
             for (int set = 0; set < kSets && ok_; ++set) {
                 goToSet(set);
@@ -152,8 +169,17 @@ public:
     }
 
     void print() const {
-        std::printf("\n== %lld min of recording (%lld rows per set) ==\n", minutes_,
-                    minutes_ * kTicksPerMinute);
+        std::printf("\n== %lld min of recording at %g frames a second (%lld rows per set) ==\n",
+                    minutes_, options_.FramesPerSecond, minutes_ * kRowsPerMinute);
+        constexpr double kMiB = 1024.0 * 1024.0;
+        std::printf("memory: before Record %.1f MiB resident; after the recording %.1f MiB "
+                    "resident, peak %.1f MiB\n",
+                    static_cast<double>(memoryBefore_.NowBytes) / kMiB,
+                    static_cast<double>(memoryRecorded_.NowBytes) / kMiB,
+                    static_cast<double>(memoryRecorded_.PeakBytes) / kMiB);
+        std::printf("journal: %d files, %lld bytes (%.0f bytes per recorded hour)\n", journalFiles_,
+                    journalBytes_,
+                    static_cast<double>(journalBytes_) * 60.0 / static_cast<double>(minutes_));
         std::printf("%-42s %21s %21s %6s\n", "", "thread CPU ms", "wall ms", "");
         std::printf("%-42s %10s %10s %10s %10s %6s\n", "action (simulator's thread)", "median",
                     "worst", "median", "worst", "runs");
@@ -181,6 +207,24 @@ public:
     }
 
 private:
+    // The journal's files once its thread has written the last rows (it looks four times a
+    // second), before any export or stop; copied as they are when asked.
+    void measureJournal() {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        std::error_code ec;
+        if (!options_.KeepJournal.empty()) fs::create_directories(options_.KeepJournal, ec);
+        for (const auto &entry : fs::directory_iterator(xphost::pluginFolder(), ec)) {
+            if (entry.path().extension() != ".journal") continue;
+            ++journalFiles_;
+            journalBytes_ += static_cast<long long>(entry.file_size(ec));
+            if (!options_.KeepJournal.empty() &&
+                !fs::copy_file(entry.path(),
+                               fs::path(options_.KeepJournal) / entry.path().filename(),
+                               fs::copy_options::overwrite_existing, ec))
+                fail("cannot copy " + entry.path().string() + ": " + ec.message());
+        }
+    }
+
     bool prepare() {
         const std::string root = fs::absolute(options_.Out).string() + "/install";
         std::error_code ec;
@@ -202,6 +246,7 @@ private:
                                           static_cast<double>(elementValue(element, tick)));
         });
         std::string error;
+        xphost::setFrameRate(options_.FramesPerSecond);
         if (!module_.load(options_.Module, &error) || module_.start() != 1)
             return fail("cannot start " + options_.Module + ": " + error);
         // The first choice of each item builds its window (before the recording).
@@ -332,6 +377,9 @@ private:
     std::map<std::string, CallTimes> actions_;
     CallTimes ticksRecording_, ticksDuringExport_, ticksAfterAction_, control_, exportControl_;
     std::vector<double> exportComplete_;
+    ResidentMemory memoryBefore_, memoryRecorded_;
+    int journalFiles_ = 0;
+    long long journalBytes_ = 0;
 };
 
 struct FirstCommandChecks : RunChecks {
@@ -378,7 +426,7 @@ int main(int argc, char **argv) {
     Options options;
     if (!parseOptions(argc, argv, &options)) {
         std::fprintf(stderr, "usage: plotwright-actions [--module FILE] [--out DIR] [--runs N] "
-                             "[--minutes M,M,...]\n");
+                             "[--minutes M,M,...] [--framerate R] [--keep-journal DIR]\n");
         return 2;
     }
     std::printf("module %s, %d runs per action\n", options.Module.c_str(), options.Runs);

@@ -79,11 +79,7 @@ bool parseOptions(int argc, char **argv, Options *options) {
             options->Hours = std::strtod(value.c_str(), &end);
             if (*end != '\0' || !(options->Hours > 0.0) || options->Hours > 100.0) return false;
         } else if (word == "--framerate") {
-            char *end = nullptr;
-            options->FramesPerSecond = std::strtod(value.c_str(), &end);
-            if (*end != '\0' || !(options->FramesPerSecond >= 1.0) ||
-                options->FramesPerSecond > 1000.0)
-                return false;
+            if (!parseFrameRate(value, &options->FramesPerSecond)) return false;
         } else if (word == "--module") {
             options->Module = value;
         } else if (word == "--out") {
