@@ -104,6 +104,17 @@ protected:
     std::string exportPath(int set) const {
         return pluginDir_ + "Plotwright" + std::to_string(set + 1) + ".csv";
     }
+    // The plug-in started as the simulator starts it, its graph window open.
+    void startWithGraphWindow() {
+        char name[256], signature[256], description[256];
+        ASSERT_EQ(XPluginStart(name, signature, description), 1);
+        std::string error;
+        ASSERT_TRUE(xphost::chooseMenuItem({"Plotwrite", "Graph Window"}, &error)) << error;
+    }
+    void click(const char *label) {
+        ASSERT_TRUE(xphost::clickWidget(
+            xphost::findDescendants(gAppState->GraphWindowWidget, label).at(0)));
+    }
     void holdWriter() {
         gCsvExportWriter.beforeEachExport = [this] { gate_.pass(); };
     }
@@ -379,15 +390,9 @@ TEST_F(ExportWriterTest, AStopEmptiesTheRecordingWhileTheDiskHoldsAnExport) {
     for (int set = 0; set < SampleStore::kSets; ++set)
         gSampleStore.clearSet(set);
     countFreesByThread(gSampleStore);
-    char name[256], signature[256], description[256];
-    ASSERT_EQ(XPluginStart(name, signature, description), 1);
-    std::string error;
-    ASSERT_TRUE(xphost::chooseMenuItem({"Plotwrite", "Graph Window"}, &error)) << error;
+    startWithGraphWindow();
+    ASSERT_NE(gAppState, nullptr);
     AppState &state = *gAppState;
-    auto click = [&](const char *label) {
-        ASSERT_TRUE(
-            xphost::clickWidget(xphost::findDescendants(state.GraphWindowWidget, label).at(0)));
-    };
     click(" Record");
     for (std::size_t tick = 0; tick <= SampleStore::kBlockFloats; ++tick)
         state.onFlightLoop(0.01f, 0.01f, 0, nullptr);
@@ -457,15 +462,9 @@ TEST_F(ExportWriterTest, AReplacedWaitingExportFreesAClearedSetOffTheSimulatorsT
 // The plug-in's own road: Export in the graph window, then disable and stop while the writer
 // may still run. Each joins it, and the file is complete.
 TEST_F(ExportWriterTest, DisableAndStopWaitForTheExportAndLeaveNoThread) {
-    char name[256], signature[256], description[256];
-    ASSERT_EQ(XPluginStart(name, signature, description), 1);
-    std::string error;
-    ASSERT_TRUE(xphost::chooseMenuItem({"Plotwrite", "Graph Window"}, &error)) << error;
+    startWithGraphWindow();
+    ASSERT_NE(gAppState, nullptr);
     AppState &state = *gAppState;
-    auto click = [&](const char *label) {
-        ASSERT_TRUE(
-            xphost::clickWidget(xphost::findDescendants(state.GraphWindowWidget, label).at(0)));
-    };
     for (int set = 0; set < SampleStore::kSets; ++set)
         gSampleStore.clearSet(set);
     click(" Record");
