@@ -9,26 +9,13 @@ import hashlib
 import struct
 import sys
 
-CPU_TYPES = {"x86_64": 0x01000007, "arm64": 0x0100000C}
-FAT_MAGIC = 0xCAFEBABE
-MH_MAGIC_64 = 0xFEEDFACF
+from macho import MH_MAGIC_64, slice_of
+
 LC_CODE_SIGNATURE = 0x1D
 CSMAGIC_EMBEDDED_SIGNATURE = 0xFADE0CC0
 CSMAGIC_CODEDIRECTORY = 0xFADE0C02
 CSSLOT_CODEDIRECTORY = 0
 HASHES = {1: hashlib.sha1, 2: hashlib.sha256}
-
-
-def slice_of(data, arch):
-    (magic,) = struct.unpack_from(">I", data, 0)
-    if magic != FAT_MAGIC:
-        return data
-    (count,) = struct.unpack_from(">I", data, 4)
-    for index in range(count):
-        cputype, _, offset, size, _ = struct.unpack_from(">iiIII", data, 8 + 20 * index)
-        if cputype == CPU_TYPES[arch]:
-            return data[offset:offset + size]
-    raise ValueError("no %s slice" % arch)
 
 
 def signature_of(macho):

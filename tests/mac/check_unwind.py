@@ -25,9 +25,8 @@ personality routine) reads it:
 import struct
 import sys
 
-CPU_TYPES = {"x86_64": 0x01000007, "arm64": 0x0100000C}
-FAT_MAGIC = 0xCAFEBABE
-MH_MAGIC_64 = 0xFEEDFACF
+from macho import MH_MAGIC_64, slice_of
+
 LC_SEGMENT_64 = 0x19
 LC_SYMTAB = 0x2
 
@@ -51,20 +50,6 @@ RUNTIME_WITHOUT_FRAME_RECORD = {"___cxa_begin_catch", "__ZSt9terminatev", "___dy
 
 class Fault(Exception):
     pass
-
-
-def slice_of(data, arch):
-    (magic,) = struct.unpack_from(">I", data, 0)
-    if magic != FAT_MAGIC:
-        if struct.unpack_from("<i", data, 4)[0] != CPU_TYPES[arch]:
-            raise Fault("no %s slice" % arch)
-        return data
-    (count,) = struct.unpack_from(">I", data, 4)
-    for index in range(count):
-        cputype, _, offset, size, _ = struct.unpack_from(">iiIII", data, 8 + 20 * index)
-        if cputype == CPU_TYPES[arch]:
-            return data[offset:offset + size]
-    raise Fault("no %s slice" % arch)
 
 
 class Slice:
@@ -141,7 +126,8 @@ class Slice:
         return None
 
 
-def uleb(data, at):
+def leb(data, at):
+    """A LEB128 number's bits, where it ends, its width in bits and its last byte."""
     result = shift = 0
     while True:
         byte = data[at]
@@ -149,20 +135,19 @@ def uleb(data, at):
         result |= (byte & 0x7F) << shift
         shift += 7
         if not byte & 0x80:
-            return result, at
+            return result, at, shift, byte
+
+
+def uleb(data, at):
+    result, at, _, _ = leb(data, at)
+    return result, at
 
 
 def sleb(data, at):
-    result = shift = 0
-    while True:
-        byte = data[at]
-        at += 1
-        result |= (byte & 0x7F) << shift
-        shift += 7
-        if not byte & 0x80:
-            if byte & 0x40:
-                result -= 1 << shift
-            return result, at
+    result, at, shift, last = leb(data, at)
+    if last & 0x40:
+        result -= 1 << shift
+    return result, at
 
 
 def encoded(data, at, encoding, address):
