@@ -46,6 +46,8 @@ bool readFully(JournalSource &source, void *out, std::size_t size, std::size_t &
 }
 } // namespace
 
+const char kJournalOfAnotherVersion[] = "it was written by another version of the plug-in";
+
 void encodeJournalHeader(unsigned char (&out)[kJournalHeaderBytes], int set,
                          std::uint64_t session) {
     std::memcpy(out, kHeaderMagic, sizeof kHeaderMagic);
@@ -82,7 +84,7 @@ bool readJournalHeader(JournalSource &source, JournalHeader &header, const char 
         return false;
     }
     if (get32(bytes + 8) != kJournalVersion) {
-        why = "it was written by another version of the plug-in";
+        why = kJournalOfAnotherVersion;
         return false;
     }
     const std::uint32_t set = get32(bytes + 16);

@@ -52,6 +52,10 @@ enum class JournalEnd {
     ReadFailed, // the disk would not give the bytes
 };
 
+// Why a header is refused when another version of the plug-in wrote the journal: such a journal
+// is kept for that version.
+extern const char kJournalOfAnotherVersion[];
+
 // Reads the header. False when the bytes are no journal this version reads; why then says so
 // in words for the log.
 bool readJournalHeader(JournalSource &source, JournalHeader &header, const char *&why);

@@ -96,10 +96,8 @@ const char *describeEnd(JournalEnd end) {
 
 // Recovers one journal; true when it was dealt with (recovered, or held nothing to recover) and
 // may go.
-bool recoverOne(const char *folder, const char *journalName, FolderScan &scan,
-                const std::atomic<bool> *cancel, float *rows, const Output &out) {
-    char journalPath[kMaxPathBytes];
-    std::snprintf(journalPath, sizeof journalPath, "%s%s", folder, journalName);
+bool recoverOne(const char *folder, const char *journalName, const char *journalPath,
+                FolderScan &scan, const std::atomic<bool> *cancel, float *rows, const Output &out) {
     char line[kFileLogLineBytes];
     FileProblem problem;
     const FileHandle handle = file_platform::openForReadingBytes(journalPath, problem);
@@ -124,7 +122,7 @@ bool recoverOne(const char *folder, const char *journalName, FolderScan &scan,
         formatFileLogLine(line, sizeof line, "recover", journalPath, why);
         out.line(line);
         // A newer plug-in's journal stays for it; anything else holds nothing to recover.
-        return std::strstr(why, "another version") == nullptr;
+        return why != kJournalOfAnotherVersion;
     }
     JournalEnd end = JournalEnd::Whole;
     std::uint32_t count = readJournalBatch(source, 0, rows, end);
@@ -165,7 +163,7 @@ bool recoverOne(const char *folder, const char *journalName, FolderScan &scan,
         out.line(line);
         return false;
     }
-    if (taken(scan, name) == false && scan.TakenCount < kMaxTakenNames)
+    if (!taken(scan, name) && scan.TakenCount < kMaxTakenNames)
         std::snprintf(scan.Taken[scan.TakenCount++], sizeof scan.Taken[0], "%s", name);
     std::snprintf(line, sizeof line,
                   "Plotwright - Recovered %llu rows of data set %d from a recording the simulator "
@@ -194,7 +192,7 @@ void recoverJournals(const char *folder, const std::atomic<bool> *cancel,
         if (cancel != nullptr && cancel->load()) return;
         char journalPath[kMaxPathBytes];
         std::snprintf(journalPath, sizeof journalPath, "%s%s", folder, scan->Journals[i]);
-        if (recoverOne(folder, scan->Journals[i], *scan, cancel, rows.get(), out))
+        if (recoverOne(folder, scan->Journals[i], journalPath, *scan, cancel, rows.get(), out))
             file_platform::removeFile(journalPath);
     }
 }
